@@ -1,0 +1,160 @@
+#include "cli/headless_run.h"
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+#include "cli/command_line.h"
+#include "cli/host_io.h"
+#include "engine/gbk_literal.h"
+#include "platform/platform.h"
+
+namespace qelvo::cli {
+namespace {
+
+class StderrMessages : public MessageDialog {
+  public:
+    void show(const std::string& gbk_text) override {
+        print_line(stderr, host_from_gbk(gbk_text));
+        shown_ = true;
+    }
+    bool shown() const { return shown_; }
+
+  private:
+    bool shown_ = false;
+};
+
+// Prints every hit row as it is recorded. Rows are recorded under the run's
+// result lock, so the listener is never called for two rows at once; the
+// mutex covers the clearing of the list by the click itself.
+class HitPrinter {
+  public:
+    explicit HitPrinter(ControlModel& controls) : controls_(controls) {}
+
+    void on_change(const ControlChange& change) {
+        if (change.property != ControlProperty::rows || change.name != "超级列表框1") return;
+        std::lock_guard lock(mutex_);
+        const std::size_t count = controls_.row_count("超级列表框1");
+        for (; printed_ < count; ++printed_) print_row(controls_.row("超级列表框1", printed_));
+        printed_ = count;
+    }
+
+  private:
+    static void print_row(const ReportRow& row) {
+        if (row.size() < 2) return;
+        print_line(stdout, host_from_gbk(row[0]) + "\t" + platform::host_path_from_engine(row[1]));
+    }
+
+    ControlModel& controls_;
+    std::mutex mutex_;
+    std::size_t printed_ = 0;
+};
+
+bool set_positional(ControlModel& controls, const PositionalSpec& spec, const std::string& value) {
+    std::optional<std::string> converted;
+    // An empty path stays empty, so that the job's own check reports it.
+    if (spec.kind == ArgumentKind::path && !value.empty()) {
+        converted = platform::engine_path_from_host(value);
+    } else {
+        converted = gbk_from_host(value);
+    }
+    if (!converted) {
+        print_line(stderr, std::string("qelvo-cli: ") + std::string(spec.placeholder) +
+                               " holds a character that has no GBK form: " + value);
+        return false;
+    }
+    controls.set_text(spec.control, *converted);
+    return true;
+}
+
+bool apply_arguments(ControlModel& controls, const CommandSpec& command,
+                     const ParsedCommandLine& parsed) {
+    for (std::size_t i = 0; i < command.positional.size(); ++i) {
+        if (!set_positional(controls, command.positional[i], parsed.positional[i])) return false;
+    }
+    for (const OptionBinding& option : command.options) {
+        if (!option.takes_value) {
+            controls.set_checked(option.control, parsed.flags.contains(option.option));
+            continue;
+        }
+        auto value = parsed.values.find(option.option);
+        if (value == parsed.values.end()) continue;
+        std::optional<std::string> converted = gbk_from_host(value->second);
+        if (!converted) {
+            print_line(stderr, "qelvo-cli: --" + std::string(option.option) +
+                                   " holds a character that has no GBK form");
+            return false;
+        }
+        controls.set_text(option.control, *converted);
+    }
+    return true;
+}
+
+// Shows files claimed out of files found while the run works.
+void show_progress(const ControlModel& controls) {
+    const std::string line = "\r" + std::to_string(controls.progress_position("进度条1")) + "/" +
+                             std::to_string(controls.progress_maximum("进度条1")) + "   ";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+void wait_for_run(EngineState& state, const ControlModel& controls) {
+    if (!is_terminal(stderr)) {
+        state.wait_until_no_threads();
+        return;
+    }
+    while (!state.wait_until_no_threads_for(std::chrono::milliseconds(200)))
+        show_progress(controls);
+    std::fputs("\r                         \r", stderr);
+}
+
+std::vector<OptionSpec> option_specs(const CommandSpec& command) {
+    std::vector<OptionSpec> specs;
+    for (const OptionBinding& option : command.options) {
+        specs.push_back({option.option, option.takes_value});
+    }
+    return specs;
+}
+
+}  // namespace
+
+int run_headless(const CommandSpec& command, const std::vector<std::string>& arguments) {
+    std::string error;
+    std::optional<ParsedCommandLine> parsed =
+        parse_command_line(arguments, option_specs(command), error);
+    if (parsed && parsed->positional.size() != command.positional.size()) {
+        error = "expected " + std::to_string(command.positional.size()) +
+                " arguments; see qelvo-cli --help";
+        parsed.reset();
+    }
+    if (!parsed) {
+        print_line(stderr, "qelvo-cli " + std::string(command.name) + ": " + error);
+        return kUsageError;
+    }
+
+    ControlModel controls;
+    EngineState state;
+    StderrMessages messages;
+    Engine engine{controls, state, messages};
+    if (!apply_arguments(controls, command, *parsed)) return kInputError;
+
+    HitPrinter printer(controls);
+    controls.set_change_listener(
+        [&printer](const ControlChange& change) { printer.on_change(change); });
+    command.click(engine);
+    if (messages.shown()) return kInputError;
+    wait_for_run(state, controls);
+    controls.set_change_listener(nullptr);
+
+    if (controls.caption(command.start_button) != gbk(command.idle_caption)) {
+        print_line(stderr, "qelvo-cli: no worker thread started: the thread count \"" +
+                               host_from_gbk(controls.text(command.thread_count_box)) +
+                               "\" is not a positive number");
+        return kNoWorkerStarted;
+    }
+    print_line(stdout, host_from_gbk(controls.caption("透明标签19")));
+    print_line(stdout, host_from_gbk(controls.caption("透明标签2")));
+    return kSuccess;
+}
+
+}  // namespace qelvo::cli

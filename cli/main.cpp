@@ -1,0 +1,74 @@
+// qelvo-cli: the headless front end over the same jobs and the same model of
+// the controls as the window.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/headless_run.h"
+#include "cli/host_io.h"
+
+namespace {
+
+constexpr const char* kHelp = R"(usage: qelvo-cli replace PATH FIND REPLACEMENT [options]
+
+Finds every file under PATH that holds FIND and replaces every occurrence by
+REPLACEMENT, as the window's replace panel does when its start button is
+clicked.
+
+  PATH         the directory to walk. A relative path is made absolute; on
+               POSIX systems "/" is drive Z: ("/tmp/a" is Z:\tmp\a).
+  FIND         the text to find, exactly as typed into the find box: a
+               backslash followed by n stands for a line break (CR LF).
+  REPLACEMENT  the replacement text, with the same escape.
+
+Options (each sets one control of the panel; defaults as the window starts):
+  --pattern PAT      file-name pattern, one wildcard pattern (default *.*)
+  --subfolders       walk the whole subtree
+  --case-sensitive   the presence test compares letters exactly; without it
+                     a file is listed when the text occurs in any letter case
+                     (only exact-case occurrences are replaced)
+  --backup           copy each file to its path followed by .bak first; a file
+                     whose backup cannot be written is not rewritten
+  --encoding TEXT    GBK or UTF8: the encoding of the files (default GBK)
+  --threads TEXT     number of worker threads, as typed (default 10)
+  --cache            write a cache file of the walked directory
+  --help             show this text
+
+Only files whose extension is a known text extension (txt, html, htm, php,
+c, h, ...) or that have no extension are processed. Files are written back
+atomically: a run that is stopped or killed leaves every file whole.
+
+Output: one line per file found, as it is found: the hit number, a TAB and
+the path; when the run has ended, the found count and the replaced count
+(for example "找到文件:12" and "成功替换数量为:3"). Where stderr is a
+terminal, a progress line shows files claimed out of files found.
+
+Exit status: 0 when the run ended; 1 for a malformed command line; 2 when an
+input check fails (its message goes to stderr, for example "文件目录不能为空")
+or an argument holds a character that has no GBK form; 3 when the thread
+count starts no worker.
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments = qelvo::cli::host_arguments(argc, argv);
+    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+        std::fputs(kHelp, arguments.empty() ? stderr : stdout);
+        return arguments.empty() ? qelvo::cli::kUsageError : qelvo::cli::kSuccess;
+    }
+    for (const std::string& argument : arguments) {
+        if (argument == "--help") {
+            std::fputs(kHelp, stdout);
+            return qelvo::cli::kSuccess;
+        }
+    }
+    const qelvo::cli::CommandSpec* command = qelvo::cli::find_command(arguments[0]);
+    if (!command) {
+        qelvo::cli::print_line(
+            stderr, "qelvo-cli: unknown command \"" + arguments[0] + "\"; see qelvo-cli --help");
+        return qelvo::cli::kUsageError;
+    }
+    return qelvo::cli::run_headless(*command, {arguments.begin() + 1, arguments.end()});
+}

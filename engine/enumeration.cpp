@@ -1,0 +1,89 @@
+#include "engine/enumeration.h"
+
+#include <utility>
+#include <vector>
+
+#include "engine/gbk_literal.h"
+#include "engine/text.h"
+#include "platform/platform.h"
+
+namespace qelvo {
+namespace {
+
+struct Texts {
+    std::string searching = gbk("正在搜索:");
+    std::string found = gbk("找到文件:");
+};
+
+const Texts& texts() {
+    static const Texts instance;
+    return instance;
+}
+
+// True when the text's last character is a backslash. A 0x5C byte that is
+// the second half of a two-byte character does not count.
+bool ends_in_backslash(std::string_view directory) {
+    std::size_t i = 0;
+    bool last_is_backslash = false;
+    while (i < directory.size()) {
+        const auto byte = static_cast<unsigned char>(directory[i]);
+        last_is_backslash = byte == '\\';
+        i += byte >= 0x80 ? 2 : 1;
+    }
+    return last_is_backslash;
+}
+
+// The busy indicator: 3 more per directory, wrapping at 100.
+void advance_busy_bar(ControlModel& controls) {
+    controls.set_progress_maximum("进度条1", 100);
+    std::int32_t position = controls.progress_position("进度条1") + 3;
+    if (position >= 100) position = 0;
+    controls.set_progress_position("进度条1", position);
+}
+
+void list_files(Run& run, const std::string& directory, const std::string& pattern) {
+    platform::search_directory(directory, pattern, platform::EntryKind::files,
+                               [&](const std::string& name) {
+                                   if (run.collecting_should_end()) return false;
+                                   run.append_path(directory + name);
+                                   run.count_found();
+                                   return true;
+                               });
+}
+
+std::vector<std::string> list_subdirectories(Run& run, const std::string& directory) {
+    std::vector<std::string> names;
+    platform::search_directory(directory, "*.*", platform::EntryKind::directories,
+                               [&](const std::string& name) {
+                                   if (run.collecting_should_end()) return false;
+                                   names.push_back(name);
+                                   return true;
+                               });
+    return names;
+}
+
+}  // namespace
+
+void enumerate(Engine& engine, Run& run, std::string directory, std::string pattern,
+               bool include_subfolders) {
+    if (pattern.empty()) pattern = "*.*";
+    // Depth first and pre-order, kept on an explicit stack so that a deep
+    // tree cannot exhaust the thread's stack.
+    std::vector<std::string> pending{std::move(directory)};
+    while (!pending.empty() && !run.collecting_should_end()) {
+        std::string current = std::move(pending.back());
+        pending.pop_back();
+        engine.controls.set_caption("透明标签18", texts().searching);
+        advance_busy_bar(engine.controls);
+        if (!ends_in_backslash(current)) current += '\\';
+        list_files(run, current, pattern);
+        engine.controls.set_caption("透明标签19", texts().found + text::decimal_text(run.found()));
+        if (!include_subfolders) continue;
+        std::vector<std::string> subdirectories = list_subdirectories(run, current);
+        for (auto name = subdirectories.rbegin(); name != subdirectories.rend(); ++name) {
+            pending.push_back(current + *name);
+        }
+    }
+}
+
+}  // namespace qelvo

@@ -1,0 +1,85 @@
+// One run of a job: its file list, counters, locks and stop request. Every
+// run has its own, so a worker of a stopped run can never claim a file of a
+// later run, and a run's locks live as long as any of its threads holds the
+// run.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qelvo {
+
+struct RunFlags {
+    bool ignore_case = false;
+    bool backup = false;
+    bool include_subfolders = false;
+    bool restore = false;
+    bool delete_backups = false;
+};
+
+struct ClaimedFile {
+    std::int32_t number;  // the claim counter's value for this file, from 1
+    std::string path;
+};
+
+class Run {
+  public:
+    Run(std::uint64_t id, RunFlags flags) : id_(id), flags_(flags) {}
+
+    std::uint64_t id() const { return id_; }
+    const RunFlags& flags() const { return flags_; }
+
+    // Collecting phase: only the driver appends.
+    void append_path(std::string path);
+    std::int32_t count_found() { return found_.fetch_add(1) + 1; }
+    std::int32_t found() const { return found_.load(); }
+    std::size_t path_count() const;
+    std::vector<std::string> paths() const;
+
+    // Emptying the list is final for the run: from then on every claim finds
+    // it exhausted and the driver collects no further path. It takes no
+    // lock, so the user-interface thread never waits on a worker.
+    void empty_list() { emptied_.store(true); }
+    bool emptied() const { return emptied_.load(); }
+    void reset_found_counter() { found_.store(0); }
+    void reset_claim_counter() { claims_.store(0); }
+
+    void request_driver_stop() { driver_stop_.store(true); }
+    bool driver_stop_requested() const { return driver_stop_.load(); }
+    // The driver stops collecting when told to stop or when its list is
+    // emptied.
+    bool collecting_should_end() const { return driver_stop_requested() || emptied(); }
+
+    // Takes the next file under the index lock. while_locked runs under the
+    // lock with the new claim number, before the exhaustion test; on a
+    // successful claim read_inputs runs under the lock too. Returns nothing
+    // when the list is exhausted.
+    std::optional<ClaimedFile> claim(const std::function<void(std::int32_t)>& while_locked,
+                                     const std::function<void()>& read_inputs);
+
+    // The result lock serialises the recording of hits.
+    std::mutex& result_lock() { return result_lock_; }
+    // The caller holds the result lock.
+    std::int32_t next_hit_number() { return ++hits_; }
+
+  private:
+    const std::uint64_t id_;
+    const RunFlags flags_;
+
+    mutable std::mutex index_lock_;
+    std::vector<std::string> paths_;  // guarded by index_lock_
+    std::atomic<std::int32_t> claims_{0};
+    std::atomic<std::int32_t> found_{0};
+    std::atomic<bool> emptied_{false};
+    std::atomic<bool> driver_stop_{false};
+
+    std::mutex result_lock_;
+    std::int32_t hits_ = 0;  // guarded by result_lock_
+};
+
+}  // namespace qelvo

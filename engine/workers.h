@@ -1,0 +1,38 @@
+// The threading scheme the three jobs share: a driver fills the run's file
+// list, then starts the workers, and each worker claims files one at a time
+// until it finds the list exhausted.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.h"
+
+namespace qelvo {
+
+// The controls that say whether a job runs.
+struct JobButton {
+    std::string_view name;     // the start button
+    std::string idle_caption;  // GBK
+};
+
+// A worker's claim. The progress bar shows the claim number; when the list
+// is exhausted the job's button returns to its idle caption and the driver
+// is told to stop, and nothing is returned. A worker of a run that is no
+// longer current ends quietly, leaving the controls to the new run.
+std::optional<ClaimedFile> claim_next_file(Engine& engine, Run& run, const JobButton& button,
+                                           const std::function<void(std::int32_t)>& also_locked,
+                                           const std::function<void()>& read_inputs);
+
+// The end of every driver: the progress caption, the progress bar reset to
+// the number of files, then as many workers as the thread count box says,
+// unless the driver was told to stop. A worker that cannot be started is
+// missing; the others still claim every file.
+void start_workers(Engine& engine, const std::shared_ptr<Run>& run,
+                   const std::string& progress_caption, std::string_view thread_count_box,
+                   const std::function<void()>& worker);
+
+}  // namespace qelvo
