@@ -1,0 +1,71 @@
+// The platform layer: the few operating-system services the engine needs.
+// Engine paths are Windows paths: GBK text with backslashes and a drive
+// letter. The POSIX backend maps drive Z: onto "/" as Wine does and converts
+// names between GBK and the file system's UTF-8; the Win32 backend calls the
+// wide functions and converts with code page 936 explicitly.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qelvo::platform {
+
+enum class EntryKind { files, directories };
+
+// Called once per matching entry name (GBK); return false to stop the search.
+using EntryVisitor = std::function<bool(const std::string& name)>;
+
+// Lists the entries of a directory (engine path, with or without a trailing
+// backslash) whose names match the wildcard pattern, in the order the file
+// system returns them. Files are all entries that are not directories
+// (hidden and system files included); directories exclude "." and "..".
+// Links and junctions to directories are neither files nor directories here,
+// so a walk never follows them; on POSIX a link to a file is a file, while
+// fifos, sockets, devices and dangling links are neither. Names the engine
+// could not address are skipped: those that do not survive conversion to GBK
+// and back, and on POSIX those holding a backslash. Returns false when the
+// directory cannot be read or the pattern holds a character no file name can
+// hold; a visitor stopping the search is no failure.
+bool search_directory(std::string_view directory, std::string_view pattern, EntryKind kind,
+                      const EntryVisitor& visit);
+
+// The whole file, or nothing when it cannot be opened or read. On Windows
+// other writers are denied while it is read.
+std::optional<std::string> read_file(std::string_view path);
+
+// Replaces the file's contents atomically: a temporary file in the same
+// directory, then a rename over the original. The original's attributes and
+// permissions are kept; a read-only file is not written; a symbolic link is
+// written at its target and stays a link. A missing file is created as any
+// new file would be. Returns false on any failure, in which case the
+// original is untouched and no temporary file remains.
+bool write_file_atomic(std::string_view path, std::string_view bytes);
+
+// Copies a file onto another path, atomically replacing a file already there
+// (which keeps its own attributes and permissions; a read-only one is
+// refused). A new target takes the source's permissions or attributes.
+bool copy_file(std::string_view from, std::string_view to);
+
+// Files only: a directory is not deleted.
+bool delete_file(std::string_view path);
+// True only when the directory was created by this call.
+bool make_directory(std::string_view path);
+bool exists(std::string_view path);
+
+// The directory holding the running executable, as an engine path with a
+// trailing backslash; empty when that path cannot be written in GBK.
+std::string executable_directory();
+
+// Paths as the host shows and takes them (UTF-8 on POSIX; on Windows the
+// UTF-8 form of the wide path). engine_path_from_host makes a relative path
+// absolute first, cleaning up "." and ".." by the text alone without
+// following links, and gives nothing when the path has a character GBK
+// cannot hold (on POSIX also a backslash, which the engine would take for a
+// separator). host_path_from_engine reverses the mapping; on POSIX a drive
+// other than Z: is only converted to UTF-8, as it names no file there.
+std::optional<std::string> engine_path_from_host(std::string_view host_path);
+std::string host_path_from_engine(std::string_view engine_path);
+
+}  // namespace qelvo::platform

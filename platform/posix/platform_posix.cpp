@@ -1,0 +1,385 @@
+// The POSIX backend. Engine paths name drive Z: as the root of the file
+// system, the way Wine presents it; no other drive exists here, so every
+// operation on one fails. Names are GBK in the engine and UTF-8 on disk.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/codepage.h"
+#include "platform/platform.h"
+#include "platform/wildcard.h"
+
+namespace qelvo::platform {
+namespace {
+
+bool names_drive_z(std::string_view engine_path) {
+    return engine_path.size() >= 2 && engine_path[1] == ':' &&
+           (engine_path[0] == 'z' || engine_path[0] == 'Z');
+}
+
+void replace_all(std::string& text, char from, char to) {
+    for (char& c : text) {
+        if (c == from) {
+            c = to;
+        }
+    }
+}
+
+// The host path of an engine path on drive Z:, or nothing for any other
+// drive. Separators are swapped after conversion to UTF-8, where a backslash
+// byte is always a backslash; in GBK it may be the trail byte of a character.
+std::optional<std::string> host_path(std::string_view engine_path) {
+    if (!names_drive_z(engine_path)) {
+        return std::nullopt;
+    }
+    std::string host = codepage::gbk_to_utf8(engine_path.substr(2));
+    replace_all(host, '\\', '/');
+    if (host.empty() || host.front() != '/') {
+        // The engine only uses absolute paths, so "Z:" and "Z:name" are taken
+        // from the root rather than from some notion of a current directory.
+        host.insert(host.begin(), '/');
+    }
+    return host;
+}
+
+// The GBK form of a name read from disk, or nothing when the engine could not
+// address the entry: a backslash would split the name into two path parts
+// once the engine path is mapped back, and a name that changes on its way
+// through GBK would map back to a different file, or to none.
+std::optional<std::string> engine_name(const char* host_name) {
+    const std::string_view name(host_name);
+    if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string gbk = codepage::utf8_to_gbk(name);
+    if (codepage::gbk_to_utf8(gbk) != name) {
+        return std::nullopt;
+    }
+    return gbk;
+}
+
+// Files are what stat() calls regular, so a link to a file counts as the
+// file. Directories are checked without following links, so a walk never
+// enters a linked directory and cannot loop. Anything else is left out:
+// opening a fifo for reading would block a worker indefinitely. The type from
+// readdir settles most entries without a stat call.
+bool is_entry_of_kind(int directory_fd, const dirent& entry, EntryKind kind) {
+    struct stat status {};
+    if (kind == EntryKind::files) {
+        if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+            return entry.d_type == DT_REG;
+        }
+        return fstatat(directory_fd, entry.d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
+    }
+    if (entry.d_type == DT_DIR) {
+        return true;
+    }
+    return entry.d_type == DT_UNKNOWN &&
+           fstatat(directory_fd, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(status.st_mode);
+}
+
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The process umask, read without changing it: calling umask() to learn it
+// would briefly set another value under threads that may be creating files.
+mode_t current_umask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+        }
+    }
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
+// Where the bytes for a path really go, with the status of the file already
+// there, if any.
+struct WriteTarget {
+    std::string path;
+    std::optional<struct stat> existing;
+};
+
+// Follows a symbolic link to its target so that the rename replaces the
+// target and the link stays a link. A dangling link is refused: renaming onto
+// it would turn the link into a plain file. Only regular files are replaced.
+std::optional<WriteTarget> resolve_write_target(const std::string& host) {
+    struct stat link_status {};
+    if (lstat(host.c_str(), &link_status) != 0) {
+        if (errno == ENOENT) {
+            return WriteTarget{host, std::nullopt};
+        }
+        return std::nullopt;
+    }
+    WriteTarget target{host, std::nullopt};
+    if (S_ISLNK(link_status.st_mode)) {
+        char* resolved = realpath(host.c_str(), nullptr);
+        if (resolved == nullptr) {
+            return std::nullopt;
+        }
+        target.path = resolved;
+        std::free(resolved);
+    }
+    struct stat status {};
+    if (stat(target.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    target.existing = status;
+    return target;
+}
+
+// Shortens UTF-8 text to at most max_bytes without splitting a character.
+void truncate_utf8(std::string& text, std::size_t max_bytes) {
+    if (text.size() <= max_bytes) {
+        return;
+    }
+    std::size_t end = max_bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
+}
+
+// A mkstemp template beside the target: hidden, named after the file so a
+// leftover from a crash is recognisable, and short enough for NAME_MAX.
+std::string temporary_template(const std::string& target) {
+    constexpr std::size_t kMaxBaseBytes = 200;
+    const std::size_t slash = target.rfind('/');
+    const std::string directory = target.substr(0, slash + 1);
+    std::string base = target.substr(slash + 1);
+    truncate_utf8(base, kMaxBaseBytes);
+    return directory + "." + base + ".qelvo-XXXXXX";
+}
+
+// The owner first: changing it clears set-user-ID bits, which the mode then
+// puts back. Only root can give a file away, so a failed chown is expected
+// and harmless: the file then belongs to whoever rewrote it.
+bool apply_permissions(int fd, const WriteTarget& target, mode_t new_file_mode) {
+    if (!target.existing) {
+        return fchmod(fd, new_file_mode) == 0;
+    }
+    if (fchown(fd, target.existing->st_uid, target.existing->st_gid) != 0) {
+        // Keeping our own ownership is the best that can be done.
+    }
+    return fchmod(fd, target.existing->st_mode & 07777) == 0;
+}
+
+bool write_through_temporary(const std::string& host, std::string_view bytes,
+                             mode_t new_file_mode) {
+    const std::optional<WriteTarget> target = resolve_write_target(host);
+    if (!target) {
+        return false;
+    }
+    // Checked on the mode bits, not with access(): root may write anything,
+    // yet a read-only file must stay as it is for root too.
+    if (target->existing && (target->existing->st_mode & S_IWUSR) == 0) {
+        return false;
+    }
+    std::string temporary = temporary_template(target->path);
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok =
+        write_all(fd, bytes) && fsync(fd) == 0 && apply_permissions(fd, *target, new_file_mode);
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temporary.c_str(), target->path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+    }
+    return ok;
+}
+
+std::optional<std::string> read_all(int fd, std::size_t expected_size) {
+    // One byte more than expected lets the end be seen without regrowing.
+    std::string content(expected_size + 1, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        if (used == content.size()) {
+            content.resize(content.size() * 2);
+        }
+        const ssize_t got = read(fd, content.data() + used, content.size() - used);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(got);
+    }
+    content.resize(used);
+    return content;
+}
+
+}  // namespace
+
+bool search_directory(std::string_view directory, std::string_view pattern, EntryKind kind,
+                      const EntryVisitor& visit) {
+    if (!pattern_is_valid(pattern)) {
+        return false;
+    }
+    const std::optional<std::string> host = host_path(directory);
+    if (!host) {
+        return false;
+    }
+    DIR* stream = opendir(host->c_str());
+    if (stream == nullptr) {
+        return false;
+    }
+    const int directory_fd = dirfd(stream);
+    bool complete = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(stream);
+        if (entry == nullptr) {
+            complete = errno == 0;
+            break;
+        }
+        const std::optional<std::string> name = engine_name(entry->d_name);
+        if (!name || !wildcard_match(pattern, *name) ||
+            !is_entry_of_kind(directory_fd, *entry, kind)) {
+            continue;
+        }
+        if (!visit(*name)) {
+            break;
+        }
+    }
+    closedir(stream);
+    return complete;
+}
+
+std::optional<std::string> read_file(std::string_view path) {
+    const std::optional<std::string> host = host_path(path);
+    if (!host) {
+        return std::nullopt;
+    }
+    // O_NONBLOCK keeps open() from waiting for a writer when the path is a
+    // fifo; such a file is refused below, and regular files ignore the flag.
+    const int fd = open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat status {};
+    std::optional<std::string> content;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        content = read_all(fd, static_cast<std::size_t>(status.st_size));
+    }
+    close(fd);
+    return content;
+}
+
+bool write_file_atomic(std::string_view path, std::string_view bytes) {
+    const std::optional<std::string> host = host_path(path);
+    return host && write_through_temporary(*host, bytes, 0666 & ~current_umask());
+}
+
+bool copy_file(std::string_view from, std::string_view to) {
+    const std::optional<std::string> source = host_path(from);
+    const std::optional<std::string> target = host_path(to);
+    if (!source || !target) {
+        return false;
+    }
+    struct stat source_status {};
+    if (stat(source->c_str(), &source_status) != 0) {
+        return false;
+    }
+    const std::optional<std::string> bytes = read_file(from);
+    return bytes && write_through_temporary(*target, *bytes, source_status.st_mode & 0777);
+}
+
+bool delete_file(std::string_view path) {
+    const std::optional<std::string> host = host_path(path);
+    return host && unlink(host->c_str()) == 0;
+}
+
+bool make_directory(std::string_view path) {
+    const std::optional<std::string> host = host_path(path);
+    return host && mkdir(host->c_str(), 0777) == 0;
+}
+
+bool exists(std::string_view path) {
+    const std::optional<std::string> host = host_path(path);
+    struct stat status {};
+    return host && stat(host->c_str(), &status) == 0;
+}
+
+std::string executable_directory() {
+    std::string executable(PATH_MAX, '\0');
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", executable.data(), executable.size());
+        if (length < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(length) < executable.size()) {
+            executable.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        executable.resize(executable.size() * 2);
+    }
+    const std::size_t slash = executable.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return engine_path_from_host(executable.substr(0, slash + 1)).value_or(std::string());
+}
+
+std::optional<std::string> engine_path_from_host(std::string_view host_path_text) {
+    // A backslash is a name character here but a separator to the engine.
+    if (host_path_text.empty() || host_path_text.find('\\') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(std::filesystem::path(host_path_text), error);
+    if (error) {
+        return std::nullopt;
+    }
+    // Lexical clean-up only, as Windows does for a full path name; following
+    // links here would change which directory ".." leads to.
+    const std::string utf8 = absolute.lexically_normal().string();
+    std::string gbk = codepage::utf8_to_gbk(utf8);
+    if (codepage::gbk_to_utf8(gbk) != utf8) {
+        return std::nullopt;
+    }
+    // A slash cannot be a GBK trail byte (those start at 0x40), so bytes are
+    // swapped safely in the GBK text.
+    replace_all(gbk, '/', '\\');
+    return "Z:" + gbk;
+}
+
+std::string host_path_from_engine(std::string_view engine_path) {
+    if (std::optional<std::string> host = host_path(engine_path)) {
+        return *host;
+    }
+    return codepage::gbk_to_utf8(engine_path);
+}
+
+}  // namespace qelvo::platform

@@ -1,0 +1,381 @@
+// The Win32 backend. Only the wide functions are called, so the system's
+// ANSI code page never matters: engine paths are converted between GBK and
+// UTF-16 with the code page 936 functions of codepage.h.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "platform/codepage.h"
+#include "platform/platform.h"
+#include "platform/wildcard.h"
+
+namespace qelvo::platform {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
+
+std::wstring wide_from_gbk(std::string_view gbk) {
+    const std::u16string utf16 = codepage::gbk_to_utf16(gbk);
+    return std::wstring(utf16.begin(), utf16.end());
+}
+
+std::string gbk_from_wide(std::wstring_view wide) {
+    return codepage::utf16_to_gbk(std::u16string(wide.begin(), wide.end()));
+}
+
+// The GBK form of a name or path, or nothing when GBK cannot hold it: a
+// substitute character would make the engine address some other file.
+std::optional<std::string> exact_gbk(std::wstring_view wide) {
+    std::string gbk = gbk_from_wide(wide);
+    if (wide_from_gbk(gbk) != wide) {
+        return std::nullopt;
+    }
+    return gbk;
+}
+
+bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool is_dot_entry(const wchar_t* name) {
+    return std::wstring_view(name) == L"." || std::wstring_view(name) == L"..";
+}
+
+// Links and junctions carry both the directory and the reparse-point
+// attribute; leaving them out keeps a walk from following them into loops.
+bool is_entry_of_kind(const WIN32_FIND_DATAW& entry, EntryKind kind) {
+    const DWORD attributes = entry.dwFileAttributes;
+    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (kind == EntryKind::files) {
+        return !directory;
+    }
+    return directory && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+           !is_dot_entry(entry.cFileName);
+}
+
+// Reads until the expected size or the end of the file, in chunks a DWORD
+// can count.
+std::optional<std::string> read_all(HANDLE file, std::uint64_t expected_size) {
+    constexpr DWORD kMaxChunk = 1u << 30;
+    std::string content(static_cast<std::size_t>(expected_size), '\0');
+    std::size_t used = 0;
+    while (used < content.size()) {
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<std::size_t>(content.size() - used, kMaxChunk));
+        DWORD got = 0;
+        if (!ReadFile(file, content.data() + used, wanted, &got, nullptr)) {
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        used += got;
+    }
+    content.resize(used);
+    return content;
+}
+
+bool write_all(HANDLE file, std::string_view bytes) {
+    constexpr DWORD kMaxChunk = 1u << 30;
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kMaxChunk));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// The path a symbolic link finally leads to, without the "\\?\" prefix that
+// GetFinalPathNameByHandleW puts in front.
+std::optional<std::wstring> final_path(const std::wstring& path) {
+    HANDLE file =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    std::wstring final_name(GetFinalPathNameByHandleW(file, nullptr, 0, kFlags), L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(file, final_name.data(),
+                                                   static_cast<DWORD>(final_name.size()), kFlags);
+    CloseHandle(file);
+    if (length == 0 || length >= final_name.size()) {
+        return std::nullopt;
+    }
+    final_name.resize(length);
+    constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
+    constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
+    if (final_name.starts_with(kUncPrefix)) {
+        return L"\\\\" + final_name.substr(kUncPrefix.size());
+    }
+    if (final_name.starts_with(kLocalPrefix)) {
+        return final_name.substr(kLocalPrefix.size());
+    }
+    return final_name;
+}
+
+// Where the bytes for a path really go, with the attributes of the file
+// already there.
+struct WriteTarget {
+    std::wstring path;
+    bool existing = false;
+    DWORD attributes = 0;
+};
+
+// A link is written at its target so that the link survives the move. A
+// missing file is created; anything other than a file is refused.
+std::optional<WriteTarget> resolve_write_target(std::wstring path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return WriteTarget{std::move(path), false, 0};
+        }
+        return std::nullopt;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        std::optional<std::wstring> target = final_path(path);
+        if (!target) {
+            return std::nullopt;
+        }
+        path = std::move(*target);
+        attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            return std::nullopt;
+        }
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return WriteTarget{std::move(path), true, attributes};
+}
+
+std::wstring directory_of(const std::wstring& path) {
+    const auto separator = std::find_if(path.rbegin(), path.rend(), is_separator);
+    return std::wstring(path.begin(), separator.base());
+}
+
+// A short name, so that a path near MAX_PATH still has room for it; the
+// process id and a counter make clashes rare, and the callers retry on one.
+std::wstring temporary_name(const std::wstring& directory) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t suffix[40];
+    swprintf(suffix, sizeof suffix / sizeof suffix[0], L".qelvo-%lx-%x.tmp",
+             static_cast<unsigned long>(GetCurrentProcessId()), counter++);
+    return directory + suffix;
+}
+
+// Calls create(name) with fresh temporary names until one is free; the
+// temporary's name on success.
+template <typename Create>
+std::optional<std::wstring> create_temporary(const std::wstring& directory, Create create) {
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::wstring name = temporary_name(directory);
+        if (create(name)) {
+            return name;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// A copied temporary may have inherited the read-only attribute, which would
+// make DeleteFileW fail.
+void remove_temporary(const std::wstring& name) {
+    SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(name.c_str());
+}
+
+DWORD settable_attributes(DWORD attributes) {
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD settable = attributes & kSettable;
+    return settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL;
+}
+
+// Moves the finished temporary over the target. Hidden and system files may
+// refuse to be replaced, so those attributes are lifted for the move; the
+// original attributes then go onto whichever file ends up at the path.
+bool replace_with_temporary(const std::wstring& temporary, const WriteTarget& target) {
+    constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const bool lift = target.existing && (target.attributes & kBlocking) != 0;
+    if (lift) {
+        SetFileAttributesW(target.path.c_str(),
+                           settable_attributes(target.attributes & ~kBlocking));
+    }
+    const bool moved = MoveFileExW(temporary.c_str(), target.path.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (target.existing) {
+        SetFileAttributesW(target.path.c_str(), settable_attributes(target.attributes));
+    }
+    if (!moved) {
+        remove_temporary(temporary);
+    }
+    return moved;
+}
+
+std::optional<WriteTarget> writable_target(std::string_view path) {
+    std::optional<WriteTarget> target = resolve_write_target(wide_from_gbk(path));
+    if (!target || (target->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return std::nullopt;
+    }
+    return target;
+}
+
+}  // namespace
+
+bool search_directory(std::string_view directory, std::string_view pattern, EntryKind kind,
+                      const EntryVisitor& visit) {
+    if (!pattern_is_valid(pattern) || directory.empty()) {
+        return false;
+    }
+    std::wstring query = wide_from_gbk(directory);
+    if (!is_separator(query.back())) {
+        query += L'\\';
+    }
+    query += L'*';
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(query.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        // A drive root has no "." entry, so an empty one finds nothing at all.
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    bool stopped = false;
+    do {
+        if (!is_entry_of_kind(entry, kind)) {
+            continue;
+        }
+        const std::optional<std::string> name = exact_gbk(entry.cFileName);
+        if (name && wildcard_match(pattern, *name) && !visit(*name)) {
+            stopped = true;
+            break;
+        }
+    } while (FindNextFileW(search, &entry));
+    const bool complete = stopped || GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(search);
+    return complete;
+}
+
+std::optional<std::string> read_file(std::string_view path) {
+    // Sharing only with readers keeps another program from changing the file
+    // half-way through the read.
+    HANDLE file =
+        CreateFileW(wide_from_gbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::optional<std::string> content;
+    LARGE_INTEGER size{};
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
+        content = read_all(file, static_cast<std::uint64_t>(size.QuadPart));
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool write_file_atomic(std::string_view path, std::string_view bytes) {
+    const std::optional<WriteTarget> target = writable_target(path);
+    if (!target) {
+        return false;
+    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const std::optional<std::wstring> temporary =
+        create_temporary(directory_of(target->path), [&file](const std::wstring& name) {
+            file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            return file != INVALID_HANDLE_VALUE;
+        });
+    if (!temporary) {
+        return false;
+    }
+    bool written = write_all(file, bytes) && FlushFileBuffers(file);
+    written = CloseHandle(file) && written;
+    if (!written) {
+        remove_temporary(*temporary);
+        return false;
+    }
+    return replace_with_temporary(*temporary, *target);
+}
+
+bool copy_file(std::string_view from, std::string_view to) {
+    const std::optional<WriteTarget> target = writable_target(to);
+    if (!target) {
+        return false;
+    }
+    // The copy must not overwrite: a file already holding the temporary's
+    // name is someone else's, and another name is tried instead.
+    const std::wstring source = wide_from_gbk(from);
+    const std::optional<std::wstring> temporary =
+        create_temporary(directory_of(target->path), [&source](const std::wstring& name) {
+            return CopyFileW(source.c_str(), name.c_str(), TRUE) != 0;
+        });
+    return temporary && replace_with_temporary(*temporary, *target);
+}
+
+bool delete_file(std::string_view path) { return DeleteFileW(wide_from_gbk(path).c_str()) != 0; }
+
+bool make_directory(std::string_view path) {
+    return CreateDirectoryW(wide_from_gbk(path).c_str(), nullptr) != 0;
+}
+
+bool exists(std::string_view path) {
+    return GetFileAttributesW(wide_from_gbk(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string executable_directory() {
+    std::wstring module(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < module.size()) {
+            module.resize(length);
+            break;
+        }
+        module.resize(module.size() * 2);
+    }
+    return exact_gbk(directory_of(module)).value_or(std::string());
+}
+
+std::optional<std::string> engine_path_from_host(std::string_view host_path) {
+    if (host_path.empty()) {
+        return std::nullopt;
+    }
+    const std::u16string utf16 = codepage::utf8_to_utf16(host_path);
+    const std::wstring relative(utf16.begin(), utf16.end());
+    const DWORD needed = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return std::nullopt;
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(relative.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return std::nullopt;
+    }
+    full.resize(length);
+    return exact_gbk(full);
+}
+
+std::string host_path_from_engine(std::string_view engine_path) {
+    return codepage::gbk_to_utf8(engine_path);
+}
+
+}  // namespace qelvo::platform
