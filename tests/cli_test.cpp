@@ -1,0 +1,209 @@
+// qelvo-cli as a user runs it: arguments, output, exit status, and a kill in
+// the middle of a run. POSIX only: the Windows build runs the same engine
+// through the other tests.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+void spit(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Cli : public ::testing::Test {
+  protected:
+    Cli()
+        : root_(fs::temp_directory_path() /
+                ("qelvo-cli-test-" + std::to_string(getpid()) + "-" + std::to_string(serial_++))) {
+        fs::create_directories(root_);
+    }
+    ~Cli() override { fs::remove_all(root_); }
+
+    CliResult run(std::vector<std::string> arguments) const {
+        const fs::path out = root_.string() + ".out";
+        const fs::path err = root_.string() + ".err";
+        const pid_t child = fork();
+        if (child == 0) {
+            redirect(out, STDOUT_FILENO);
+            redirect(err, STDERR_FILENO);
+            exec(arguments);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        CliResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return result;
+    }
+
+    static void redirect(const fs::path& path, int descriptor) {
+        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(file, descriptor);
+        close(file);
+    }
+
+    [[noreturn]] static void exec(std::vector<std::string>& arguments) {
+        std::vector<char*> argv{const_cast<char*>(QELVO_CLI_PATH)};
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(QELVO_CLI_PATH, argv.data());
+        _exit(127);
+    }
+
+    fs::path root_;
+    static inline int serial_ = 0;
+};
+
+TEST_F(Cli, ReplacePrintsEachHitThenTheLabels) {
+    spit(root_ / "a.txt", "old");
+    spit(root_ / "b.txt", "new");
+    fs::create_directory(root_ / "子目录");
+    spit(root_ / "子目录" / "c.txt", "old old");
+    const CliResult result = run({"replace", root_.string(), "old", "new", "--subfolders"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> lines;
+    std::istringstream stream(result.out);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << result.out;
+    std::vector<std::string> hits{lines[0], lines[1]};
+    std::sort(hits.begin(), hits.end());
+    EXPECT_TRUE(hits[0].starts_with("1\t") || hits[0].starts_with("2\t"));
+    const std::string listed = lines[0].substr(2) + "|" + lines[1].substr(2);
+    EXPECT_NE(listed.find((root_ / "a.txt").string()), std::string::npos) << listed;
+    EXPECT_NE(listed.find((root_ / "子目录" / "c.txt").string()), std::string::npos) << listed;
+    EXPECT_EQ(lines[2], "找到文件:3");
+    EXPECT_EQ(lines[3], "成功替换数量为:2");
+    EXPECT_EQ(slurp(root_ / "子目录" / "c.txt"), "new new");
+}
+
+TEST_F(Cli, OptionsSetTheirControls) {
+    spit(root_ / "a.htm", "Abc");
+    spit(root_ / "a.txt", "Abc");
+    const CliResult result = run({"replace", root_.string(), "abc", "x", "--pattern=*.htm",
+                                  "--case-sensitive", "--threads", "2"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "找到文件:1\n替换数量:0\n");
+    const CliResult backup = run({"replace", root_.string(), "Abc", "x", "--backup"});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    EXPECT_EQ(slurp(root_ / "a.txt.bak"), "Abc");
+    EXPECT_EQ(slurp(root_ / "a.txt"), "x");
+}
+
+TEST_F(Cli, FailedCheckPrintsItsMessageAndExitsWithTwo) {
+    const CliResult empty_find = run({"replace", root_.string(), "", "x"});
+    EXPECT_EQ(empty_find.status, 2);
+    EXPECT_EQ(empty_find.err, "查找内容不能为空\n");
+    EXPECT_EQ(empty_find.out, "");
+    const CliResult bad_pattern = run({"replace", root_.string(), "a", "b", "--pattern", "*"});
+    EXPECT_EQ(bad_pattern.status, 2);
+    EXPECT_EQ(bad_pattern.err, "文件格式错误\n");
+    EXPECT_EQ(run({"replace", "", "a", "b"}).err, "文件目录不能为空\n");
+}
+
+TEST_F(Cli, TextWithoutAGbkFormIsAnInputError) {
+    spit(root_ / "a.txt", "a");
+    const CliResult result = run({"replace", root_.string(), "a", "\xF0\x9F\x98\x80"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_FALSE(result.err.empty());
+    EXPECT_EQ(slurp(root_ / "a.txt"), "a");
+}
+
+TEST_F(Cli, ThreadCountThatStartsNoWorkerExitsWithThree) {
+    spit(root_ / "a.txt", "a");
+    const CliResult result = run({"replace", root_.string(), "a", "b", "--threads", "0"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.err.find("no worker"), std::string::npos) << result.err;
+    EXPECT_EQ(slurp(root_ / "a.txt"), "a");
+}
+
+TEST_F(Cli, MalformedCommandLinesAreRefused) {
+    EXPECT_EQ(run({"replace", root_.string(), "a"}).status, 1);
+    EXPECT_EQ(run({"replace", root_.string(), "a", "b", "--bogus"}).status, 1);
+    EXPECT_EQ(run({"frobnicate"}).status, 1);
+    EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+TEST_F(Cli, RelativePathIsMadeAbsolute) {
+    spit(root_ / "a.txt", "a");
+    const fs::path previous = fs::current_path();
+    fs::current_path(root_.parent_path());
+    const CliResult result = run({"replace", root_.filename().string(), "a", "b"});
+    fs::current_path(previous);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("1\t" + (root_ / "a.txt").string() + "\n"), std::string::npos)
+        << result.out;
+}
+
+// A kill at any moment leaves every file holding either its old contents or
+// its new contents, never a mix, nothing empty and nothing missing.
+TEST_F(Cli, KillMidwayLeavesEveryFileWhole) {
+    const int files = 300;
+    std::string old_contents;
+    for (int i = 0; i < 8000; ++i) old_contents += "line " + std::to_string(i) + " old text\r\n";
+    std::string new_contents;
+    for (int i = 0; i < 8000; ++i) {
+        new_contents += "line " + std::to_string(i) + " brand new text\r\n";
+    }
+    for (int i = 0; i < files; ++i) spit(root_ / ("f" + std::to_string(i) + ".txt"), old_contents);
+
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        redirect("/dev/null", STDERR_FILENO);
+        std::vector<std::string> arguments{"replace",   root_.string(), "old",
+                                           "brand new", "--threads",    "4"};
+        exec(arguments);
+    }
+    close(out[1]);
+    // Wait for a few hits to be reported, so the kill lands among the writes.
+    int lines = 0;
+    char byte;
+    while (lines < 5 && read(out[0], &byte, 1) == 1) lines += byte == '\n';
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(out[0]);
+
+    for (int i = 0; i < files; ++i) {
+        const fs::path path = root_ / ("f" + std::to_string(i) + ".txt");
+        ASSERT_TRUE(fs::exists(path)) << path;
+        const std::string contents = slurp(path);
+        ASSERT_TRUE(contents == old_contents || contents == new_contents) << path;
+    }
+}
+
+}  // namespace
+}  // namespace qelvo
+
+#endif  // _WIN32
