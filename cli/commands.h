@@ -35,7 +35,14 @@ struct CommandSpec {
     std::string_view idle_caption;  // UTF-8
     std::string_view thread_count_box;
     std::function<void(Engine&)> click;
+    // The cache writer's status label, printed after the two labels when
+    // the cache option was given; empty for a command without a cache.
+    std::string_view cache_option = {};
+    std::string_view cache_status_label = {};
 };
+
+// One per command, each in its own unit.
+CommandSpec replace_command();
 
 const std::vector<CommandSpec>& commands();
 const CommandSpec* find_command(std::string_view name);
