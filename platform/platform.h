@@ -53,6 +53,7 @@ bool delete_file(std::string_view path);
 // True only when the directory was created by this call.
 bool make_directory(std::string_view path);
 bool exists(std::string_view path);
+bool directory_exists(std::string_view path);
 
 // The directory holding the running executable, as an engine path with a
 // trailing backslash; empty when that path cannot be written in GBK.

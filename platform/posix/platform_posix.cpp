@@ -331,6 +331,12 @@ bool exists(std::string_view path) {
     return host && stat(host->c_str(), &status) == 0;
 }
 
+bool directory_exists(std::string_view path) {
+    const std::optional<std::string> host = host_path(path);
+    struct stat status {};
+    return host && stat(host->c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 std::string executable_directory() {
     std::string executable(PATH_MAX, '\0');
     for (;;) {

@@ -338,6 +338,11 @@ bool exists(std::string_view path) {
     return GetFileAttributesW(wide_from_gbk(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool directory_exists(std::string_view path) {
+    const DWORD attributes = GetFileAttributesW(wide_from_gbk(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::string executable_directory() {
     std::wstring module(MAX_PATH, L'\0');
     for (;;) {

@@ -1,0 +1,147 @@
+#include "engine/search_panel.h"
+
+#include <utility>
+
+#include "engine/directory_cache.h"
+#include "engine/enumeration.h"
+#include "engine/file_text.h"
+#include "engine/gbk_literal.h"
+#include "engine/job_inputs.h"
+#include "engine/text.h"
+#include "engine/workers.h"
+#include "platform/platform.h"
+
+namespace qelvo {
+namespace {
+
+struct Texts {
+    std::string found_none = gbk("找到文件:0");
+    std::string empty_path = gbk("文件目录不能为空");
+    std::string empty_find = gbk("查找内容不能为空");
+    std::string empty_replacement = gbk("替换内容不能为空");
+    std::string empty_pattern = gbk("文件格式不能为空");
+    std::string bad_path = gbk("文件路径错误");
+    std::string bad_pattern = gbk("文件格式错误");
+};
+
+const Texts& texts() {
+    static const Texts instance;
+    return instance;
+}
+
+// The first failing input check's message, or nothing when all pass.
+std::optional<std::string> failed_check(const ControlModel& controls, const SearchPanel& panel) {
+    const std::string path = controls.text(panel.path_box);
+    const std::string pattern = controls.text(panel.pattern_box);
+    if (path.empty()) return texts().empty_path;
+    if (controls.text(panel.find_box).empty()) return texts().empty_find;
+    if (!panel.replacement_box.empty() && controls.text(panel.replacement_box).empty()) {
+        return texts().empty_replacement;
+    }
+    if (pattern.empty()) return texts().empty_pattern;
+    if (text::find_text(path, ":\\") == text::kNotFound) return texts().bad_path;
+    if (text::find_text(pattern, ".") == text::kNotFound) return texts().bad_pattern;
+    return std::nullopt;
+}
+
+RunFlags read_run_flags(const ControlModel& controls, const SearchPanel& panel) {
+    return {.ignore_case = !controls.checked(panel.case_box),
+            .backup = !panel.backup_box.empty() && controls.checked(panel.backup_box),
+            .include_subfolders = controls.checked(panel.subfolders_box)};
+}
+
+SearchInputs read_inputs(const ControlModel& controls, const SearchPanel& panel) {
+    SearchInputs inputs{.find = expand_line_breaks(controls.text(panel.find_box)),
+                        .replacement = {},
+                        .utf8 = controls.text(panel.encoding_box) == "UTF8"};
+    if (!panel.replacement_box.empty()) {
+        inputs.replacement = expand_line_breaks(controls.text(panel.replacement_box));
+    }
+    return inputs;
+}
+
+void record_hit(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path) {
+    std::lock_guard lock(run.result_lock());
+    const std::int32_t hit = run.next_hit_number();
+    // A run that a newer one replaced still finishes its file, but the lower
+    // area belongs to the newer run now.
+    if (!engine.state.is_current(run)) return;
+    const std::string number = text::decimal_text(hit);
+    engine.controls.set_caption("透明标签2", panel.count_prefix + number);
+    engine.controls.insert_row("超级列表框1", static_cast<std::size_t>(hit - 1), {number, path});
+}
+
+void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path,
+                 const SearchInputs& inputs, const HitAction& on_hit) {
+    const std::string bytes = platform::read_file(path).value_or(std::string());
+    const FileText file = split_at_first_zero(bytes);
+    FileContents contents =
+        inputs.utf8 ? FileContents::from_utf8(file.text) : FileContents::from_gbk(file.text);
+    if (!contents.contains(inputs.find, run.flags().ignore_case)) return;
+    record_hit(engine, run, panel, path);
+    FoundFile found{path, contents, file.tail, inputs};
+    on_hit(run, found);
+}
+
+void search_worker(Engine engine, const std::shared_ptr<Run>& run, const SearchPanel& panel,
+                   const HitAction& on_hit) {
+    const JobButton button{panel.start_button, panel.idle_caption};
+    SearchInputs inputs;
+    while (std::optional<ClaimedFile> claimed = claim_next_file(
+               engine, *run, button, [](std::int32_t) {},
+               [&] { inputs = read_inputs(engine.controls, panel); })) {
+        if (has_text_extension(claimed->path)) {
+            search_file(engine, *run, panel, claimed->path, inputs, on_hit);
+        }
+    }
+}
+
+// Loads the cache file the path box names, or walks the directory it names.
+void collect_files(Engine& engine, Run& run, const SearchPanel& panel) {
+    const std::string path = engine.controls.text(panel.path_box);
+    if (!names_cache_file(path)) {
+        enumerate(engine, run, path, engine.controls.text(panel.pattern_box),
+                  run.flags().include_subfolders);
+        return;
+    }
+    engine.controls.set_checked(panel.cache_box, false);
+    load_cache_file(run, path);
+}
+
+void search_driver(Engine engine, const std::shared_ptr<Run>& run, const SearchPanel& panel,
+                   const HitAction& on_hit) {
+    collect_files(engine, *run, panel);
+    if (run->driver_stop_requested()) return;
+    // A list emptied by a click is not the directory's list: it must not
+    // replace a good cache file.
+    if (engine.controls.checked(panel.cache_box) && !run->emptied()) {
+        start_cache_writer(engine, {panel.path_box, panel.cache_status_label}, run->paths());
+    }
+    start_workers(engine, run, panel.progress_caption, panel.thread_count_box,
+                  [engine, run, &panel, on_hit] { search_worker(engine, run, panel, on_hit); });
+}
+
+}  // namespace
+
+void click_search_button(Engine engine, const SearchPanel& panel, const HitAction& on_hit) {
+    ControlModel& controls = engine.controls;
+    engine.state.reset_for_click();
+    controls.set_caption("透明标签19", texts().found_none);
+    if (panel.clears_cache_status_on_click) controls.set_caption(panel.cache_status_label, "");
+    if (std::optional<std::string> message = failed_check(controls, panel)) {
+        engine.messages.show(*message);
+        return;
+    }
+    controls.delete_all_rows("超级列表框1");
+    if (controls.caption(panel.start_button) != panel.idle_caption) {
+        controls.set_caption(panel.start_button, panel.idle_caption);
+        engine.state.stop_driver();
+        return;
+    }
+    controls.set_caption(panel.start_button, panel.running_caption);
+    std::shared_ptr<Run> run = engine.state.begin_run(read_run_flags(controls, panel));
+    engine.state.start_thread(
+        [engine, run, &panel, on_hit] { search_driver(engine, run, panel, on_hit); });
+}
+
+}  // namespace qelvo
