@@ -69,6 +69,7 @@ bool set_positional(ControlModel& controls, const PositionalSpec& spec, const st
 
 bool apply_arguments(ControlModel& controls, const CommandSpec& command,
                      const ParsedCommandLine& parsed) {
+    for (const auto& [control, value] : command.defaults) controls.set_text(control, gbk(value));
     for (std::size_t i = 0; i < command.positional.size(); ++i) {
         if (!set_positional(controls, command.positional[i], parsed.positional[i])) return false;
     }
@@ -154,6 +155,9 @@ int run_headless(const CommandSpec& command, const std::vector<std::string>& arg
     }
     print_line(stdout, host_from_gbk(controls.caption("透明标签19")));
     print_line(stdout, host_from_gbk(controls.caption("透明标签2")));
+    if (!command.cache_option.empty() && parsed->flags.contains(command.cache_option)) {
+        print_line(stdout, host_from_gbk(controls.caption(command.cache_status_label)));
+    }
     return kSuccess;
 }
 
