@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/engine.h"
@@ -39,10 +40,14 @@ struct CommandSpec {
     // the cache option was given; empty for a command without a cache.
     std::string_view cache_option = {};
     std::string_view cache_status_label = {};
+    // Controls the front end starts with values of its own (control, UTF-8).
+    std::vector<std::pair<std::string_view, std::string_view>> defaults = {};
 };
 
 // One per command, each in its own unit.
 CommandSpec replace_command();
+CommandSpec find_command();
+CommandSpec restore_command();
 
 const std::vector<CommandSpec>& commands();
 const CommandSpec* find_command(std::string_view name);
