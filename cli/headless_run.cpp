@@ -93,9 +93,8 @@ bool apply_arguments(ControlModel& controls, const CommandSpec& command,
 
 // Shows files claimed out of files found while the run works.
 void show_progress(const ControlModel& controls) {
-    const std::string line = "\r" + std::to_string(controls.progress_position("进度条1")) + "/" +
-                             std::to_string(controls.progress_maximum("进度条1")) + "   ";
-    std::fputs(line.c_str(), stderr);
+    std::fprintf(stderr, "\r%d/%d   ", controls.progress_position("进度条1"),
+                 controls.progress_maximum("进度条1"));
     std::fflush(stderr);
 }
 

@@ -7,42 +7,58 @@
 #include "cli/commands.h"
 #include "cli/headless_run.h"
 #include "cli/host_io.h"
+#include "platform/platform.h"
 
 namespace {
 
 constexpr const char* kHelp = R"(usage: qelvo-cli replace PATH FIND REPLACEMENT [options]
+       qelvo-cli find    PATH FIND [options]
+       qelvo-cli restore PATH [--restore] [--delete] [--subfolders] [--threads TEXT]
 
-Finds every file under PATH that holds FIND and replaces every occurrence by
-REPLACEMENT, as the window's replace panel does when its start button is
-clicked.
+Each command sets the controls of one panel of the window from its arguments
+and clicks the panel's start button, then waits until the run is over.
+
+replace  lists every file under PATH that holds FIND and replaces every
+         occurrence by REPLACEMENT.
+find     lists every file under PATH that holds FIND; no file is changed.
+restore  walks PATH for *.bak backups and copies each over the file it was
+         made from (--restore), deletes it (--delete), or both.
 
   PATH         the directory to walk. A relative path is made absolute; on
-               POSIX systems "/" is drive Z: ("/tmp/a" is Z:\tmp\a).
+               POSIX systems "/" is drive Z: ("/tmp/a" is Z:\tmp\a). For
+               replace and find, a PATH ending in ".ldz" loads that cache
+               file's list instead of walking.
   FIND         the text to find, exactly as typed into the find box: a
                backslash followed by n stands for a line break (CR LF).
   REPLACEMENT  the replacement text, with the same escape.
 
-Options (each sets one control of the panel; defaults as the window starts):
+Options of replace and find (each sets one control; defaults as the window
+starts, except that find's pattern is *.*):
   --pattern PAT      file-name pattern, one wildcard pattern (default *.*)
   --subfolders       walk the whole subtree
   --case-sensitive   the presence test compares letters exactly; without it
                      a file is listed when the text occurs in any letter case
-                     (only exact-case occurrences are replaced)
-  --backup           copy each file to its path followed by .bak first; a file
-                     whose backup cannot be written is not rewritten
+                     (replace still changes only exact-case occurrences)
+  --backup           (replace) copy each file to its path followed by .bak
+                     first; a file whose backup fails is not rewritten
   --encoding TEXT    GBK or UTF8: the encoding of the files (default GBK)
   --threads TEXT     number of worker threads, as typed (default 10)
-  --cache            write a cache file of the walked directory
+  --cache            write the walked list to the cache folder beside the
+                     program, as DIRECTORY-NAME.ldz
+Options of restore:
+  --restore --delete --subfolders --threads TEXT, as on the restore panel
   --help             show this text
 
 Only files whose extension is a known text extension (txt, html, htm, php,
-c, h, ...) or that have no extension are processed. Files are written back
-atomically: a run that is stopped or killed leaves every file whole.
+c, h, ...) or that have no extension are searched. Files are written back
+atomically: a run that is stopped or killed leaves every file whole. A UTF-8
+file keeps every byte outside the replaced text.
 
 Output: one line per file found, as it is found: the hit number, a TAB and
-the path; when the run has ended, the found count and the replaced count
-(for example "找到文件:12" and "成功替换数量为:3"). Where stderr is a
-terminal, a progress line shows files claimed out of files found.
+the path (none for restore); when the run has ended, the found count and the
+count label, for example "找到文件:12" and "成功替换数量为:3"; with --cache,
+the cache writer's status on a third line. Where stderr is a terminal, a
+progress line shows files claimed out of files found.
 
 Exit status: 0 when the run ended; 1 for a malformed command line; 2 when an
 input check fails (its message goes to stderr, for example "文件目录不能为空")
@@ -53,6 +69,7 @@ count starts no worker.
 }  // namespace
 
 int main(int argc, char** argv) {
+    qelvo::platform::prepare_process();
     const std::vector<std::string> arguments = qelvo::cli::host_arguments(argc, argv);
     if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
         std::fputs(kHelp, arguments.empty() ? stderr : stdout);

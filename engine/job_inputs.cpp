@@ -13,7 +13,8 @@ bool has_text_extension(std::string_view path) {
         "*.txt|*.html|*.htm|*.cgi|*.asp|*.php|*.php3|*.jsp|*.java|*.xml|*.css|*.js|*.aspx|"
         "*.asa|*.asax|*.cs|*.vb|*.vbs|*.pas|*.dpr|*.cpp|*.c|*.h|*.hpp|*.rc|*.reg|*.ini|*.diz|"
         "*.nfo|*.bat|*.rpk";
-    const std::string extension = "." + text::text_after_last(path, ".");
+    std::string extension = ".";
+    extension += text::text_after_last(path, ".");
     return text::find_text(kTextExtensions, extension) != text::kNotFound;
 }
 

@@ -55,6 +55,10 @@ bool make_directory(std::string_view path);
 bool exists(std::string_view path);
 bool directory_exists(std::string_view path);
 
+// Process-wide settings for work on whole files: called once at start by
+// every front end, before any job runs.
+void prepare_process();
+
 // The directory holding the running executable, as an engine path with a
 // trailing backslash; empty when that path cannot be written in GBK.
 std::string executable_directory();

@@ -3,6 +3,7 @@
 // operation on one fails. Names are GBK in the engine and UTF-8 on disk.
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -335,6 +336,16 @@ bool directory_exists(std::string_view path) {
     const std::optional<std::string> host = host_path(path);
     struct stat status {};
     return host && stat(host->c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+void prepare_process() {
+    // Every worker allocates and frees a whole file's worth of memory per
+    // file. glibc would hand each freed block back to the system at once
+    // (trimming a thread's heap flushes the TLB of every core), so that the
+    // next file faults every page in again; keeping freed memory for reuse
+    // makes a replace run several times faster.
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
 }
 
 std::string executable_directory() {

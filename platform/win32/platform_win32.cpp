@@ -343,6 +343,9 @@ bool directory_exists(std::string_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// The Windows heap keeps freed blocks for reuse by itself.
+void prepare_process() {}
+
 std::string executable_directory() {
     std::wstring module(MAX_PATH, L'\0');
     for (;;) {
