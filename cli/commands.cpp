@@ -5,7 +5,7 @@
 namespace qelvo::cli {
 
 const std::vector<CommandSpec>& commands() {
-    static const std::vector<CommandSpec> all{replace_command()};
+    static const std::vector<CommandSpec> all{replace_command(), find_command(), restore_command()};
     return all;
 }
 
