@@ -121,6 +121,7 @@ void on_execute_button_click(Engine& engine) {
         return;
     }
     controls.set_caption(kStartButton, texts().running);
+    save_histories(engine.history, {{"组合框_文件路径3", "文件路径"}});
     std::shared_ptr<Run> run = engine.state.begin_run(read_run_flags(controls));
     engine.state.start_thread([engine, run]() mutable { backup_driver(engine, run); });
 }

@@ -1,9 +1,10 @@
-// What a job works with: the model of the controls, the shared engine state
-// and the message box of the front end that runs it.
+// What a job works with: the model of the controls, the shared engine state,
+// the message box of the front end that runs it and where input histories go.
 #pragma once
 
 #include "engine/control_model.h"
 #include "engine/engine_state.h"
+#include "engine/input_history.h"
 #include "engine/message_dialog.h"
 
 namespace qelvo {
@@ -12,6 +13,7 @@ struct Engine {
     ControlModel& controls;
     EngineState& state;
     MessageDialog& messages;
+    InputHistory* history = nullptr;  // none: nothing is saved
 };
 
 }  // namespace qelvo

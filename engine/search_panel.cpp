@@ -139,6 +139,7 @@ void click_search_button(Engine engine, const SearchPanel& panel, const HitActio
         return;
     }
     controls.set_caption(panel.start_button, panel.running_caption);
+    save_histories(engine.history, panel.histories);
     std::shared_ptr<Run> run = engine.state.begin_run(read_run_flags(controls, panel));
     engine.state.start_thread(
         [engine, run, &panel, on_hit] { search_driver(engine, run, panel, on_hit); });

@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "engine/file_contents.h"
+#include "engine/input_history.h"
 
 namespace qelvo {
 
@@ -28,6 +29,7 @@ struct SearchPanel {
     std::string_view cache_status_label;
     std::string_view start_button;
     bool clears_cache_status_on_click;
+    HistoryBoxes histories;  // saved when a run starts
     // GBK texts.
     std::string idle_caption;
     std::string running_caption;
