@@ -162,6 +162,36 @@ TEST_F(Cli, RelativePathIsMadeAbsolute) {
         << result.out;
 }
 
+TEST_F(Cli, FindListsHitsAndChangesNothing) {
+    spit(root_ / "a.txt", "needle");
+    spit(root_ / "b.htm", "needle");
+    spit(root_ / "c.txt", "hay");
+    const CliResult result = run({"find", root_.string(), "needle"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\t" + (root_ / "a.txt").string() + "\n"), std::string::npos);
+    EXPECT_TRUE(result.out.ends_with("找到文件:3\n成功找到数量为:2\n")) << result.out;
+    EXPECT_EQ(slurp(root_ / "a.txt"), "needle");
+}
+
+TEST_F(Cli, CacheOptionWritesTheListAndReportsItsStatus) {
+    spit(root_ / "a.txt", "needle");
+    const fs::path cache =
+        fs::path(QELVO_CLI_PATH).parent_path() / "缓存" / (root_.filename().string() + ".ldz");
+    const CliResult result = run({"find", root_.string(), "needle", "--cache"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.out.ends_with("成功找到数量为:1\n缓存成功\n")) << result.out;
+    const std::string engine_path = "Z:" + (root_ / "a.txt").string();
+    std::string expected = engine_path;
+    std::replace(expected.begin(), expected.end(), '/', '\\');
+    EXPECT_EQ(slurp(cache), expected + "\r\n");
+
+    const CliResult loaded = run({"replace", cache.string(), "needle", "pin"});
+    fs::remove(cache);
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_TRUE(loaded.out.ends_with("找到文件:0\n成功替换数量为:1\n")) << loaded.out;
+    EXPECT_EQ(slurp(root_ / "a.txt"), "pin");
+}
+
 // A kill at any moment leaves every file holding either its old contents or
 // its new contents, never a mix, nothing empty and nothing missing.
 TEST_F(Cli, KillMidwayLeavesEveryFileWhole) {
