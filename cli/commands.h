@@ -36,6 +36,9 @@ struct CommandSpec {
     std::string_view idle_caption;  // UTF-8
     std::string_view thread_count_box;
     std::function<void(Engine&)> click;
+    // Brings the panel up first, as a user of the window must; empty for the
+    // panel the window starts with.
+    std::function<void(Engine&)> show_panel = {};
     // The cache writer's status label, printed after the two labels when
     // the cache option was given; empty for a command without a cache.
     std::string_view cache_option = {};

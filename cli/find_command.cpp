@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "engine/find_job.h"
+#include "engine/panel_switch.h"
 
 namespace qelvo::cli {
 
@@ -17,6 +18,7 @@ CommandSpec find_command() {
             .idle_caption = "开始查找",
             .thread_count_box = "编辑框_线程数2",
             .click = on_find_button_click,
+            .show_panel = show_find_panel,
             .cache_option = "cache",
             .cache_status_label = "透明标签20",
             // The window starts with the find panel's pattern box empty.

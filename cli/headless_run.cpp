@@ -136,6 +136,7 @@ int run_headless(const CommandSpec& command, const std::vector<std::string>& arg
     EngineState state;
     StderrMessages messages;
     Engine engine{controls, state, messages};
+    if (command.show_panel) command.show_panel(engine);
     if (!apply_arguments(controls, command, *parsed)) return kInputError;
 
     HitPrinter printer(controls);

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "engine/backup_task.h"
+#include "engine/panel_switch.h"
 
 namespace qelvo::cli {
 
@@ -16,7 +17,8 @@ CommandSpec restore_command() {
             .start_button = "按钮_执行",
             .idle_caption = "执行",
             .thread_count_box = "编辑框_线程3",
-            .click = on_execute_button_click};
+            .click = on_execute_button_click,
+            .show_panel = show_restore_panel};
 }
 
 }  // namespace qelvo::cli
