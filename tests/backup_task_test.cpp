@@ -236,20 +236,7 @@ TEST_F(BackupTask, ThreadCountIsReadAsAnIntegerValue) {
 // user-interface thread could land there.
 class BackupTaskClickedMidway : public BackupTask {
   protected:
-    // Acts once, on the first write of the property after which the
-    // condition holds.
-    void click_when(std::string_view control, ControlProperty property,
-                    std::function<bool()> condition, std::function<void()> action) {
-        controls.set_change_listener([this, control, property, condition = std::move(condition),
-                                      action = std::move(action)](const ControlChange& change) {
-            if (change.name == control && change.property == property && condition() &&
-                !acted_.exchange(true)) {
-                action();
-            }
-        });
-    }
     bool has_taken_a_file() const { return shown("透明标签2").starts_with("成功执行数量为:"); }
-    std::atomic<bool> acted_{false};
 };
 
 TEST_F(BackupTaskClickedMidway, StopDuringTheWalkStartsNoWorker) {
@@ -261,7 +248,7 @@ TEST_F(BackupTaskClickedMidway, StopDuringTheWalkStartsNoWorker) {
     controls.set_checked("选择框_包含子文件夹3", true);
     fill(true, true);
     // The found label is first written after the first directory.
-    click_when(
+    act_once_when(
         "透明标签19", ControlProperty::text, [this] { return running(); }, [this] { click(); });
     click();
     wait();
@@ -278,7 +265,7 @@ TEST_F(BackupTaskClickedMidway, StopWhileWorkingFinishesOnlyTheFileInHand) {
     for (int i = 0; i < 10; ++i) tree.write("f" + std::to_string(i) + ".txt.bak", "old");
     set("编辑框_线程3", "1");
     fill(true, true);
-    click_when(
+    act_once_when(
         "透明标签2", ControlProperty::text, [this] { return has_taken_a_file(); },
         [this] { click(); });
     click();
@@ -305,7 +292,7 @@ TEST_F(BackupTaskClickedMidway, OldWorkerLeavesTheNextRunAlone) {
     set("编辑框_线程3", "1");
     fill(true, false);
     controls.set_text("组合框_文件路径3", tree.path("old"));
-    click_when(
+    act_once_when(
         "透明标签2", ControlProperty::text, [this] { return has_taken_a_file(); },
         [this] {
             click();  // stop the old run while its worker holds a file

@@ -2,6 +2,8 @@
 // kill in the middle of a run. POSIX only, like the other command-line tests.
 #ifndef _WIN32
 
+#include "tests/cli_fixture.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,71 +18,12 @@
 #include <thread>
 #include <vector>
 
-namespace qelvo {
+namespace qelvo::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
-void spit(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class CliRestore : public ::testing::Test {
-  protected:
-    CliRestore()
-        : root_(fs::temp_directory_path() / ("qelvo-cli-restore-test-" + std::to_string(getpid()) +
-                                             "-" + std::to_string(serial_++))) {
-        fs::create_directories(root_);
-    }
-    ~CliRestore() override { fs::remove_all(root_); }
-
-    CliResult run(std::vector<std::string> arguments) const {
-        const fs::path out = root_.string() + ".out";
-        const fs::path err = root_.string() + ".err";
-        const pid_t child = fork();
-        if (child == 0) {
-            redirect(out, STDOUT_FILENO);
-            redirect(err, STDERR_FILENO);
-            exec(arguments);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        CliResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
-        fs::remove(out);
-        fs::remove(err);
-        return result;
-    }
-
-    static void redirect(const fs::path& path, int descriptor) {
-        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(file, descriptor);
-        close(file);
-    }
-
-    [[noreturn]] static void exec(std::vector<std::string>& arguments) {
-        std::vector<char*> argv{const_cast<char*>(QELVO_CLI_PATH)};
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        execv(QELVO_CLI_PATH, argv.data());
-        _exit(127);
-    }
-
-    fs::path root_;
-    static inline int serial_ = 0;
-};
+class CliRestore : public CliTest {};
 
 TEST_F(CliRestore, RestoresAndDeletesThenPrintsTheLabels) {
     spit(root_ / "a.txt", "new a");
@@ -209,6 +152,6 @@ TEST_F(CliRestore, KillMidwayLeavesEveryOriginalWhole) {
 }
 
 }  // namespace
-}  // namespace qelvo
+}  // namespace qelvo::testing
 
 #endif  // _WIN32

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -47,6 +49,21 @@ class JobTest : public ::testing::Test {
     }
     void wait() { state.wait_until_no_threads(); }
 
+    // Acts once, on the first write of the property after which the
+    // condition holds, on the thread that writes it: a stop or a new start
+    // lands at a known point of a run, as a click on the user-interface
+    // thread could.
+    void act_once_when(std::string_view control, ControlProperty property,
+                       std::function<bool()> condition, std::function<void()> action) {
+        controls.set_change_listener([this, control, property, condition = std::move(condition),
+                                      action = std::move(action)](const ControlChange& change) {
+            if (change.name == control && change.property == property && condition() &&
+                !acted_.exchange(true)) {
+                action();
+            }
+        });
+    }
+
     // The engine paths in the result list, in row order.
     std::vector<std::string> listed_paths() const {
         std::vector<std::string> paths;
@@ -59,6 +76,9 @@ class JobTest : public ::testing::Test {
     RecordingMessages messages;
     Engine engine{controls, state, messages};
     TempTree tree;
+
+  private:
+    std::atomic<bool> acted_{false};
 };
 
 }  // namespace qelvo::testing

@@ -278,21 +278,8 @@ TEST_F(ReplaceJobWithFailingThreadStarts, MissingWorkersLeaveNoFileUnprocessed) 
 // user-interface thread could land there.
 class ReplaceJobClickedMidway : public ReplaceJob {
   protected:
-    // Acts once, on the first write of the property after which the
-    // condition holds.
-    void click_when(std::string_view control, ControlProperty property,
-                    std::function<bool()> condition, std::function<void()> action) {
-        controls.set_change_listener([this, control, property, condition = std::move(condition),
-                                      action = std::move(action)](const ControlChange& change) {
-            if (change.name == control && change.property == property && condition() &&
-                !acted_.exchange(true)) {
-                action();
-            }
-        });
-    }
     bool running() const { return shown("按钮_开始替换") == "停止替换"; }
     bool has_rows() const { return controls.row_count("超级列表框1") > 0; }
-    std::atomic<bool> acted_{false};
 };
 
 TEST_F(ReplaceJobClickedMidway, StopDuringTheWalkStartsNoWorker) {
@@ -304,7 +291,7 @@ TEST_F(ReplaceJobClickedMidway, StopDuringTheWalkStartsNoWorker) {
     controls.set_checked("选择框_包含子文件夹", true);
     fill("x", "y");
     // The found label is first written after the first directory.
-    click_when(
+    act_once_when(
         "透明标签19", ControlProperty::text, [this] { return running(); }, [this] { click(); });
     click();
     wait();
@@ -317,7 +304,7 @@ TEST_F(ReplaceJobClickedMidway, StopWhileWorkingFinishesOnlyTheFileInHand) {
     for (int i = 0; i < 10; ++i) tree.write("f" + std::to_string(i) + ".txt", "x");
     set("编辑框_线程", "1");
     fill("x", "y");
-    click_when(
+    act_once_when(
         "超级列表框1", ControlProperty::rows, [this] { return has_rows(); }, [this] { click(); });
     click();
     wait();
@@ -342,7 +329,7 @@ TEST_F(ReplaceJobClickedMidway, OldWorkerNeverTakesAFileOfTheNextRun) {
     controls.set_text("组合框_文件路径", tree.path("old"));
     set("组合框_查找内容", "x");
     set("组合框_替换内容", "y");
-    click_when(
+    act_once_when(
         "超级列表框1", ControlProperty::rows, [this] { return has_rows(); },
         [this] {
             click();  // stop the old run while its worker holds a file
