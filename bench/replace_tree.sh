@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Replace across a tree of GBK files: qelvo-cli against the tools a user
-# would otherwise script (GNU sed and perl, in place), on identical copies of
-# one tree in the same run. Prints each tool's best time of three and its
-# ratio to qelvo-cli.
+# Replace and find across a tree of GBK files: qelvo-cli against the tools a
+# user would otherwise script (GNU sed and perl in place; grep for listing),
+# on identical copies of one tree in the same run. Prints each tool's best
+# time of three and its ratio to qelvo-cli's.
 #
 #   bench/replace_tree.sh [FILES] [KIB_PER_FILE]
 set -euo pipefail
@@ -49,10 +49,19 @@ new_text=$(printf '新的' | iconv -f UTF-8 -t GBK)
 run_tool sed env LC_ALL=C find "$work/tree" -name '*.txt' -exec sed -i "s/$find_text/$new_text/g" {} +
 run_tool perl env LC_ALL=C find "$work/tree" -name '*.txt' -exec perl -pi -e "s/\Q$find_text\E/$new_text/g" {} +
 
-base=${best[0]#* }
-echo "tree: $files files of $kib KiB"
-for entry in "${best[@]}"; do
-    name=${entry% *}; ms=${entry#* }
-    ratio=$(awk -v a="$ms" -v b="$base" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-    printf '%-10s %6d ms   %sx qelvo-cli\n' "$name" "$ms" "$ratio"
-done
+report() {  # title, then the entries of best[], the first one qelvo-cli's
+    local base=${best[0]#* }
+    echo "$1"
+    for entry in "${best[@]}"; do
+        name=${entry% *}; ms=${entry#* }
+        ratio=$(awk -v a="$ms" -v b="$base" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+        printf '  %-12s %6d ms   %sx qelvo-cli\n' "$name" "$ms" "$ratio"
+    done
+}
+report "replace: $files files of $kib KiB"
+
+best=()
+run_tool qelvo-find "$cli" find "$work/tree" 旧的 --subfolders --pattern '*.txt'
+run_tool grep env LC_ALL=C grep -rlF --include='*.txt' "$find_text" "$work/tree"
+report "find: $files files of $kib KiB"
+
