@@ -3,10 +3,12 @@
 // messages until 按钮6 ends the program.
 #include <windows.h>
 
-#include <commctrl.h>
-#include <gdiplus.h>
+// The COM declarations GDI+ needs (IStream, PROPID) come before it.
 #include <objbase.h>
 #include <objidl.h>
+
+#include <commctrl.h>
+#include <gdiplus.h>
 
 #include <chrono>
 #include <cstdlib>

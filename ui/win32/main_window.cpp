@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+// The COM declarations GDI+ needs (IStream, PROPID) come before it.
+#include <objidl.h>
+
 #include <commctrl.h>
 #include <gdiplus.h>
-#include <objidl.h>
 
 #include <cstring>
 #include <map>
