@@ -120,7 +120,7 @@ screenshot="$root/build/screenshot.png"
 window_title="Qelvo文本替换"
 
 # Sourced for its functions: the prefix, its server and its Xvfb.
-# shellcheck source=scripts/wine-prefix.sh
+# shellcheck source=scripts/wine-prefix.sh disable=SC1091
 source "$root/scripts/wine-prefix.sh"
 
 build_window() {
@@ -161,8 +161,8 @@ window_has_painted() {
 }
 
 wait_for_window() {
-    local shot="$1" tries
-    for tries in $(seq 1 150); do
+    local shot="$1"
+    for _ in $(seq 1 150); do
         if xdotool search --name "$window_title" >/dev/null 2>&1 && window_has_painted "$shot"; then
             return 0
         fi
@@ -194,8 +194,8 @@ run_window_headless() {
 
     # Closing the window ends the program as its exit button does.
     wine taskkill /im qelvo.exe </dev/null >/dev/null 2>&1 || true
-    local tries status=0
-    for tries in $(seq 1 50); do
+    local status=0
+    for _ in $(seq 1 50); do
         kill -0 "$program" 2>/dev/null || break
         sleep 0.2
     done
