@@ -54,17 +54,24 @@ std::string combo_item_text(HWND combo, LRESULT index) {
     return gbk_from_wide(text);
 }
 
+int window_height(HWND window) {
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    return static_cast<int>(shown.bottom - shown.top);
+}
+
 // The field of a drop-down combo box is as high as its font makes it; its
-// item height is the one knob that sets it to the layout's height.
+// item height is the one knob that sets it to the layout's height. The knob
+// is corrected by what the window then measures: Wine reads back two pixels
+// more than was set, so the value read is no base to count from.
 void fit_combo_field_height(HWND combo, int height) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        RECT shown{};
-        GetWindowRect(combo, &shown);
-        const int difference = height - static_cast<int>(shown.bottom - shown.top);
-        if (difference == 0) return;
-        const LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        if (field == CB_ERR || field + difference <= 0) return;
-        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + difference);
+    LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (field == CB_ERR) return;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int difference = height - window_height(combo);
+        if (difference == 0 || field + difference <= 0) return;
+        field += difference;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
 }
 
