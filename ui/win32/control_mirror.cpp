@@ -14,6 +14,9 @@ constexpr std::uint32_t bit(ControlProperty property) {
     return 1u << static_cast<unsigned>(property);
 }
 
+// A list view shows a few dozen rows at most.
+constexpr std::size_t kPaintedRowsKept = 256;
+
 constexpr std::uint32_t kAllProperties =
     bit(ControlProperty::text) | bit(ControlProperty::checked) | bit(ControlProperty::visible) |
     bit(ControlProperty::geometry) | bit(ControlProperty::progress_maximum) |
@@ -254,18 +257,51 @@ void ControlMirror::apply_progress(Mirrored& control, bool force) {
 }
 
 // The list holds only its row count; LVN_GETDISPINFOW fetches the texts of
-// the rows it paints. Rows may have been replaced without the count
-// changing, so the whole list is repainted.
+// the rows it paints. A growing list paints its new rows in view by itself,
+// and of the rows it painted before only those whose texts changed (the
+// list was emptied and filled again) are painted anew, so a busy run does
+// not make the whole list flicker. A shrinking list is painted whole.
 void ControlMirror::apply_rows(Mirrored& control, bool force) {
     if (control.kind != ControlKind::report_list) return;
     const std::size_t count = model_.row_count(control.name);
-    if (force || count != control.row_count) {
+    if (force || count < control.row_count) {
         SendMessageW(control.handle, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+        control.painted_rows.clear();
+        InvalidateRect(control.handle, nullptr, TRUE);
+    } else {
+        repaint_changed_rows(control, count);
+        if (count != control.row_count) {
+            SendMessageW(control.handle, LVM_SETITEMCOUNT, count,
+                         LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        }
     }
     control.row_count = count;
-    InvalidateRect(control.handle, nullptr, TRUE);
 }
 
+void ControlMirror::repaint_changed_rows(Mirrored& control, std::size_t count) {
+    forget_rows_out_of_view(control);
+    auto& painted = control.painted_rows;
+    for (auto row = painted.begin(); row != painted.end();) {
+        const std::size_t index = row->first;
+        if (index < count && model_.row(control.name, index) == row->second) {
+            ++row;
+            continue;
+        }
+        SendMessageW(control.handle, LVM_REDRAWITEMS, index, index);
+        row = painted.erase(row);
+    }
+}
+
+// Rows scrolled out of view ask for their texts again when they come back.
+void ControlMirror::forget_rows_out_of_view(Mirrored& control) {
+    const auto top = static_cast<std::size_t>(
+        std::max<LRESULT>(0, SendMessageW(control.handle, LVM_GETTOPINDEX, 0, 0)));
+    const auto page = static_cast<std::size_t>(
+        std::max<LRESULT>(0, SendMessageW(control.handle, LVM_GETCOUNTPERPAGE, 0, 0)));
+    auto& painted = control.painted_rows;
+    painted.erase(painted.begin(), painted.lower_bound(top));
+    painted.erase(painted.upper_bound(top + page), painted.end());
+}
 void ControlMirror::apply_selected_row(Mirrored& control, bool force) {
     if (control.kind != ControlKind::report_list) return;
     const std::int64_t selected = model_.selected_row(control.name);
@@ -353,12 +389,15 @@ bool ControlMirror::on_notify(const NMHDR& header) {
     return false;
 }
 
-void ControlMirror::fill_row_text(const Mirrored& control, NMLVDISPINFOW& info) const {
+void ControlMirror::fill_row_text(Mirrored& control, NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
     item.pszText[0] = L'\0';
     if (item.iItem < 0 || item.iSubItem < 0) return;
-    const ReportRow row = model_.row(control.name, static_cast<std::size_t>(item.iItem));
+    const auto index = static_cast<std::size_t>(item.iItem);
+    // Scrolling through a long list would otherwise keep every row it showed.
+    if (control.painted_rows.size() > kPaintedRowsKept) forget_rows_out_of_view(control);
+    const ReportRow& row = control.painted_rows[index] = model_.row(control.name, index);
     if (static_cast<std::size_t>(item.iSubItem) >= row.size()) return;
     const std::wstring text = wide_from_gbk(row[static_cast<std::size_t>(item.iSubItem)]);
     const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));

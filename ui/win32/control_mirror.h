@@ -95,6 +95,9 @@ class ControlMirror {
         std::int32_t progress_maximum = 0;
         std::int32_t progress_position = 0;
         std::size_t row_count = 0;
+        // The report list's rows as last painted, by index, for the rows in
+        // view only.
+        std::map<std::size_t, ReportRow> painted_rows;
         std::int64_t selected_row = -1;
         std::vector<std::string> items;
     };
@@ -113,7 +116,9 @@ class ControlMirror {
 
     void take_text(Mirrored& control, std::string text);
     void take_selected_row(Mirrored& control);
-    void fill_row_text(const Mirrored& control, NMLVDISPINFOW& info) const;
+    void repaint_changed_rows(Mirrored& control, std::size_t count);
+    void forget_rows_out_of_view(Mirrored& control);
+    void fill_row_text(Mirrored& control, NMLVDISPINFOW& info);
     void start_timer();
 
     Mirrored* find(HWND control);

@@ -124,6 +124,15 @@ LRESULT CALLBACK check_box_procedure(HWND box, UINT message, WPARAM wparam, LPAR
     return result;
 }
 
+// A new control goes below its earlier siblings, which then paint over it
+// where they overlap. Labels are raised in the layout's order instead, so a
+// label's text is not cut by the background of the label before it (the
+// count labels overlap by a few pixels), and the picture and the link lie
+// above 分组框1. Neither takes the focus, so the Tab order stays the layout's.
+bool drawn_above_earlier_siblings(const ControlLayout& entry) {
+    return entry.kind == ControlKind::label || entry.kind == ControlKind::picture_box;
+}
+
 HFONT create_window_font() {
     // 9 points at 96 dots per inch, in the font every Chinese Windows has.
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
@@ -316,7 +325,6 @@ bool MainWindow::create_controls() {
     font_ = create_window_font();
     const std::span<const ControlLayout> layout = main_window_layout();
     std::map<std::string_view, HWND> parents{{std::string_view(), window_}};
-    std::vector<HWND> on_window;
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const ControlLayout& entry = layout[i];
         if (entry.kind == ControlKind::popup_menu) continue;  // built when it pops up
@@ -325,13 +333,9 @@ bool MainWindow::create_controls() {
         HWND control = create_control(i, parent->second);
         if (!control) return false;
         parents.emplace(entry.name, control);
-        if (entry.parent.empty() && entry.kind != ControlKind::group_box) {
-            on_window.push_back(control);
+        if (drawn_above_earlier_siblings(entry)) {
+            SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-    }
-    // The picture and the link lie over 分组框1's area: keep them above it.
-    for (HWND control : on_window) {
-        SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     return true;
 }
