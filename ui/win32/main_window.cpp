@@ -115,6 +115,19 @@ LRESULT CALLBACK combo_box_procedure(HWND combo, UINT message, WPARAM wparam, LP
     return result;
 }
 
+// Under Wine the field does not report a text set with WM_SETTEXT (sent to
+// the combo box, which passes it on, or to the field itself), nor do combo
+// boxes report CB_SETCURSEL: the field's own WM_SETTEXT catches them all.
+LRESULT CALLBACK combo_field_procedure(HWND field, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR mirror) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(field, combo_field_procedure, id);
+    const LRESULT result = DefSubclassProc(field, message, wparam, lparam);
+    if (message == WM_SETTEXT) {
+        reinterpret_cast<ControlMirror*>(mirror)->take_combo_text(GetParent(field));
+    }
+    return result;
+}
+
 // A check box set with BM_SETCHECK sends no notification.
 LRESULT CALLBACK check_box_procedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam,
                                      UINT_PTR id, DWORD_PTR mirror) {
@@ -362,9 +375,15 @@ HWND MainWindow::create_control(std::size_t index, HWND parent) {
             SetWindowSubclass(control, group_box_procedure, 0,
                               reinterpret_cast<DWORD_PTR>(window_));
             break;
-        case ControlKind::combo_box:
+        case ControlKind::combo_box: {
             SetWindowSubclass(control, combo_box_procedure, 0, mirror);
+            COMBOBOXINFO parts{};
+            parts.cbSize = sizeof parts;
+            if (GetComboBoxInfo(control, &parts) && parts.hwndItem) {
+                SetWindowSubclass(parts.hwndItem, combo_field_procedure, 0, mirror);
+            }
             break;
+        }
         case ControlKind::check_box:
             SetWindowSubclass(control, check_box_procedure, 0, mirror);
             break;
