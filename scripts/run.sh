@@ -145,6 +145,7 @@ run_window_on_display() {
     qelvo_wine_services_start
     echo
     echo "=== $window_title is open on $DISPLAY; the script ends when it is closed"
+    printf '    (the demo tree is Z:%s under Wine)\n' "${root//\//\\}\\build\\demo"
     local status=0
     wine "$windows_build/bin/qelvo.exe" </dev/null >/dev/null 2>&1 || status=$?
     qelvo_wine_server_stop

@@ -144,6 +144,8 @@ void ControlMirror::on_timer() {
 void ControlMirror::start_timer() {
     if (timer_running_) return;
     timer_running_ = SetTimer(window_, kMirrorTimerId, kMirrorTimerMilliseconds, nullptr) != 0;
+    // Without a timer the notes must carry every change again.
+    if (!timer_running_) note_pending_.store(false);
 }
 
 bool ControlMirror::apply_pending() {
