@@ -268,9 +268,11 @@ bool MainWindow::create(HINSTANCE instance, HICON icon) {
     }
     // A fixed frame: no sizing border and no maximize button.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    CreateWindowExW(0, kMainWindowClass, wide_from_utf8(kMainWindowTitle).c_str(), style,
-                    kMainWindowLeft, kMainWindowTop, kMainWindowWidth, kMainWindowHeight, nullptr,
-                    nullptr, instance, this);
+    // The window procedure knows the window from WM_NCCREATE on; a creation
+    // that fails later (WM_CREATE) leaves none.
+    window_ = CreateWindowExW(0, kMainWindowClass, wide_from_utf8(kMainWindowTitle).c_str(), style,
+                              kMainWindowLeft, kMainWindowTop, kMainWindowWidth, kMainWindowHeight,
+                              nullptr, nullptr, instance, this);
     if (!window_) return false;
     if (icon) {
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
