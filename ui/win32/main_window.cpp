@@ -249,6 +249,7 @@ MainWindow::~MainWindow() {
         DestroyWindow(window_);
     }
     if (picture_) DeleteObject(picture_);
+    if (small_icon_) DestroyIcon(small_icon_);
     if (font_) DeleteObject(font_);  // stock objects ignore it
 }
 
@@ -258,8 +259,15 @@ bool MainWindow::create(HINSTANCE instance, HICON icon) {
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = window_procedure;
     window_class.hInstance = instance;
+    // The caption shows the icon's own 16 pixel picture, not the large one
+    // shrunk.
+    small_icon_ =
+        icon ? static_cast<HICON>(CopyImage(icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                            GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE))
+             : nullptr;
+    HICON small_icon = small_icon_ ? small_icon_ : icon;
     window_class.hIcon = icon;
-    window_class.hIconSm = icon;
+    window_class.hIconSm = small_icon;
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     window_class.lpszClassName = kMainWindowClass;
@@ -276,7 +284,7 @@ bool MainWindow::create(HINSTANCE instance, HICON icon) {
     if (!window_) return false;
     if (icon) {
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
     }
     return true;
 }

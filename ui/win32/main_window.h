@@ -72,6 +72,7 @@ class MainWindow {
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
     HBITMAP picture_ = nullptr;
+    HICON small_icon_ = nullptr;
 };
 
 }  // namespace qelvo::ui
