@@ -50,20 +50,21 @@ class HitPrinter {
     std::size_t printed_ = 0;
 };
 
-bool set_positional(ControlModel& controls, const PositionalSpec& spec, const std::string& value) {
+bool set_positional(ControlModel& controls, const PositionalSpec& argument,
+                    const std::string& value) {
     std::optional<std::string> converted;
     // An empty path stays empty, so that the job's own check reports it.
-    if (spec.kind == ArgumentKind::path && !value.empty()) {
+    if (argument.kind == ArgumentKind::path && !value.empty()) {
         converted = platform::engine_path_from_host(value);
     } else {
         converted = gbk_from_host(value);
     }
     if (!converted) {
-        print_line(stderr, std::string("qelvo-cli: ") + std::string(spec.placeholder) +
+        print_line(stderr, std::string("qelvo-cli: ") + std::string(argument.placeholder) +
                                " holds a character that has no GBK form: " + value);
         return false;
     }
-    controls.set_text(spec.control, *converted);
+    controls.set_text(argument.control, *converted);
     return true;
 }
 
