@@ -19,10 +19,13 @@
 
 #include "engine/control_model.h"
 #include "engine/gbk_literal.h"
+#include "tests/dialog_answer.h"
 #include "ui/win32/wide_text.h"
 
 namespace qelvo::ui {
 namespace {
+
+using qelvo::testing::DialogAnswer;
 
 constexpr std::string_view kResultList = "超级列表框1";
 constexpr std::string_view kPathCombo = "组合框_文件路径";
@@ -78,68 +81,12 @@ TEST(ShellActionsNotepad, PathFollowsTheCommandUnquotedBlanksAndAll) {
 // ---------------------------------------------------------------------------------------------
 // The folder browser
 
-// Answers the folder browser of this thread from a second thread, once it is
-// up: `answer` gets the browser's dialog window.
-class BrowserAnswer {
-  public:
-    explicit BrowserAnswer(std::function<void(HWND)> answer)
-        : ui_thread_(GetCurrentThreadId()), answer_(std::move(answer)) {
-        thread_ = std::thread([this] { run(); });
-    }
-    ~BrowserAnswer() {
-        stop_ = true;
-        thread_.join();
-    }
-    BrowserAnswer(const BrowserAnswer&) = delete;
-    BrowserAnswer& operator=(const BrowserAnswer&) = delete;
-
-    bool answered() const { return answered_; }
-
-  private:
-    void run() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-            if (HWND dialog = find_dialog()) {
-                // Give the dialog time to fill its tree before it is answered.
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                answer_(dialog);
-                answered_ = true;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-
-    HWND find_dialog() const {
-        HWND found = nullptr;
-        EnumThreadWindows(
-            ui_thread_,
-            [](HWND window, LPARAM result) {
-                wchar_t class_name[16] = {};
-                GetClassNameW(window, class_name, 16);
-                if (std::wstring_view(class_name) != L"#32770" || !IsWindowVisible(window)) {
-                    return TRUE;
-                }
-                *reinterpret_cast<HWND*>(result) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-
-    DWORD ui_thread_;
-    std::function<void(HWND)> answer_;
-    std::atomic<bool> stop_ = false;
-    std::atomic<bool> answered_ = false;
-    std::thread thread_;
-};
-
 void press(HWND dialog, int button) { PostMessageW(dialog, WM_COMMAND, button, 0); }
 
 TEST(ShellActionsBrowse, CancelEmptiesThePathCombo) {
     ControlModel controls;
     controls.set_text(kPathCombo, "C:\\before");
-    BrowserAnswer answer([](HWND dialog) { press(dialog, IDCANCEL); });
+    DialogAnswer answer([](HWND dialog) { press(dialog, IDCANCEL); });
     browse_for_folder(controls, kPathCombo, nullptr);
     ASSERT_TRUE(answer.answered());
     EXPECT_EQ(controls.text(kPathCombo), "");
@@ -149,7 +96,7 @@ TEST(ShellActionsBrowse, ChosenFolderGoesIntoThePathCombo) {
     wchar_t windows_directory[MAX_PATH] = {};
     ASSERT_GT(GetWindowsDirectoryW(windows_directory, MAX_PATH), 0u);
     ControlModel controls;
-    BrowserAnswer answer([&](HWND dialog) {
+    DialogAnswer answer([&](HWND dialog) {
         SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(windows_directory));
         press(dialog, IDOK);
     });
@@ -166,7 +113,7 @@ TEST(ShellActionsBrowse, FolderWithoutAFileSystemPathEmptiesThePathCombo) {
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
     ControlModel controls;
     controls.set_text(kPathCombo, "C:\\before");
-    BrowserAnswer answer([&](HWND dialog) {
+    DialogAnswer answer([&](HWND dialog) {
         SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(computer));
         press(dialog, IDOK);
     });

@@ -20,10 +20,13 @@
 
 #include "engine/control_model.h"
 #include "engine/gbk_literal.h"
+#include "tests/dialog_answer.h"
 #include "tests/temp_tree.h"
 
 namespace qelvo::ui {
 namespace {
+
+using qelvo::testing::DialogAnswer;
 
 using namespace std::string_literals;
 
@@ -302,61 +305,6 @@ TEST_F(TextInputWindowImport, ImportedTextIsWrittenBackLikeTypedText) {
     EXPECT_EQ(input.closings()[0], "a\nb\\nc");
 }
 
-// Answers the open-file dialog that 导入文本 shows on this thread, from a
-// second thread once the dialog is up: `answer` gets the dialog window.
-class OpenFileDialogAnswer {
-  public:
-    explicit OpenFileDialogAnswer(std::function<void(HWND)> answer)
-        : ui_thread_(GetCurrentThreadId()), answer_(std::move(answer)) {
-        thread_ = std::thread([this] { run(); });
-    }
-    ~OpenFileDialogAnswer() {
-        stop_ = true;
-        thread_.join();
-    }
-    OpenFileDialogAnswer(const OpenFileDialogAnswer&) = delete;
-    OpenFileDialogAnswer& operator=(const OpenFileDialogAnswer&) = delete;
-
-    bool answered() const { return answered_; }
-
-  private:
-    void run() {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!stop_ && std::chrono::steady_clock::now() < deadline) {
-            if (HWND dialog = find_dialog()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                answer_(dialog);
-                answered_ = true;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-
-    HWND find_dialog() const {
-        HWND found = nullptr;
-        EnumThreadWindows(
-            ui_thread_,
-            [](HWND window, LPARAM result) {
-                wchar_t class_name[16] = {};
-                GetClassNameW(window, class_name, 16);
-                if (std::wstring_view(class_name) != L"#32770" || !IsWindowVisible(window)) {
-                    return TRUE;
-                }
-                *reinterpret_cast<HWND*>(result) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-
-    DWORD ui_thread_;
-    std::function<void(HWND)> answer_;
-    std::atomic<bool> stop_ = false;
-    std::atomic<bool> answered_ = false;
-    std::thread thread_;
-};
-
 // Control identifiers of the system's open-file dialog.
 constexpr int kFileTypeCombo = 0x470;  // cmb1
 constexpr int kFileNameCombo = 0x47C;  // cmb13
@@ -365,7 +313,7 @@ TEST_F(TextInputWindowImport, DialogOffersTextFilesAndReadsTheChosenOne) {
     InputWindow input("before");
     const std::wstring file = write_file(gbk("选中.txt"), gbk("选中的文本\r\n第二行"));
     std::wstring file_type;
-    OpenFileDialogAnswer answer([&](HWND dialog) {
+    DialogAnswer answer([&](HWND dialog) {
         HWND types = GetDlgItem(dialog, kFileTypeCombo);
         const LRESULT length = SendMessageW(types, CB_GETLBTEXTLEN, 0, 0);
         if (length > 0) {
@@ -385,7 +333,7 @@ TEST_F(TextInputWindowImport, DialogOffersTextFilesAndReadsTheChosenOne) {
 
 TEST_F(TextInputWindowImport, CancelledDialogLeavesTheTextBox) {
     InputWindow input("a\\nb");
-    OpenFileDialogAnswer answer([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+    DialogAnswer answer([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
     input.click(kImportButtonId);
     ASSERT_TRUE(answer.answered());
     EXPECT_EQ(input.edit_text(), L"a\r\nb");
