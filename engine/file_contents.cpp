@@ -92,8 +92,8 @@ std::vector<std::pair<bool, std::string_view>> split_into_runs(std::string_view 
 
 }  // namespace
 
-FileContents FileContents::from_gbk(std::string_view text) {
-    return FileContents(false, {Piece{false, std::string(text)}});
+FileContents FileContents::from_gbk(std::string text) {
+    return FileContents(false, {Piece{false, std::move(text)}});
 }
 
 FileContents FileContents::from_utf8(std::string_view text) {
@@ -133,12 +133,17 @@ void FileContents::replace_all(std::string_view sought, std::string_view replace
     }
 }
 
-std::string FileContents::bytes() const {
+std::string FileContents::bytes() const& {
     std::string bytes;
     for (const Piece& piece : pieces_) {
         bytes += piece.opaque || !utf8_ ? piece.bytes : codepage::gbk_to_utf8(piece.bytes);
     }
     return bytes;
+}
+
+std::string FileContents::bytes() && {
+    if (!utf8_ && pieces_.size() == 1) return std::move(pieces_.front().bytes);
+    return std::as_const(*this).bytes();
 }
 
 }  // namespace qelvo

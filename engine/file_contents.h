@@ -17,14 +17,17 @@ namespace qelvo {
 
 class FileContents {
   public:
-    static FileContents from_gbk(std::string_view text);
+    // Takes the text over, so a GBK file is never copied.
+    static FileContents from_gbk(std::string text);
     static FileContents from_utf8(std::string_view text);
 
     bool contains(std::string_view sought, bool ignore_case) const;
     // Replaces every occurrence, case-sensitive, within each GBK run.
     void replace_all(std::string_view sought, std::string_view replacement);
     // The text in the encoding it was read in.
-    std::string bytes() const;
+    std::string bytes() const&;
+    // The same, handing a GBK file's text over without a copy.
+    std::string bytes() &&;
 
   private:
     struct Piece {

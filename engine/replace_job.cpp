@@ -1,5 +1,7 @@
 #include "engine/replace_job.h"
 
+#include <utility>
+
 #include "engine/gbk_literal.h"
 #include "engine/search_panel.h"
 #include "platform/platform.h"
@@ -39,7 +41,7 @@ void replace_in_file(const Run& run, FoundFile& file) {
     // Without the backup the user asked for, a file is left as it is.
     if (run.flags().backup && !platform::copy_file(file.path, file.path + ".bak")) return;
     file.contents.replace_all(file.inputs.find, file.inputs.replacement);
-    std::string rewritten = file.contents.bytes();
+    std::string rewritten = std::move(file.contents).bytes();
     rewritten.append(file.tail);
     platform::write_file_atomic(file.path, rewritten);
 }

@@ -73,13 +73,16 @@ void record_hit(Engine& engine, Run& run, const SearchPanel& panel, const std::s
 
 void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path,
                  const SearchInputs& inputs, const HitAction& on_hit) {
-    const std::string bytes = platform::read_file(path).value_or(std::string());
-    const FileText file = split_at_first_zero(bytes);
+    std::string text = platform::read_file(path).value_or(std::string());
+    // The searched text ends at the first zero byte; the rest is kept apart
+    // and written back untouched.
+    const std::string tail(split_at_first_zero(text).tail);
+    text.resize(text.size() - tail.size());
     FileContents contents =
-        inputs.utf8 ? FileContents::from_utf8(file.text) : FileContents::from_gbk(file.text);
+        inputs.utf8 ? FileContents::from_utf8(text) : FileContents::from_gbk(std::move(text));
     if (!contents.contains(inputs.find, run.flags().ignore_case)) return;
     record_hit(engine, run, panel, path);
-    FoundFile found{path, contents, file.tail, inputs};
+    FoundFile found{path, contents, tail, inputs};
     on_hit(run, found);
 }
 
