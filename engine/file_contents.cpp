@@ -1,38 +1,14 @@
 #include "engine/file_contents.h"
 
-#include <array>
-#include <bitset>
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <utility>
 
+#include "engine/gbk_forms.h"
 #include "engine/text.h"
 #include "platform/codepage.h"
 
 namespace qelvo {
 namespace {
-
-using GbkForms = std::bitset<0x10000>;
-
-// Which UTF-16 units convert to GBK and back to themselves. Best-fit
-// mappings and the substitute character do not count: they would change the
-// file.
-GbkForms find_gbk_forms() {
-    GbkForms forms;
-    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
-        if (unit >= 0xD800 && unit <= 0xDFFF) continue;
-        const std::u16string one(1, static_cast<char16_t>(unit));
-        forms[unit] = codepage::gbk_to_utf16(codepage::utf16_to_gbk(one)) == one;
-    }
-    return forms;
-}
-
-bool has_gbk_form(char32_t code_point) {
-    static const std::unique_ptr<const GbkForms> forms =
-        std::make_unique<GbkForms>(find_gbk_forms());
-    return code_point < 0x10000 && (*forms)[code_point];
-}
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -78,7 +54,7 @@ std::vector<std::pair<bool, std::string_view>> split_into_runs(std::string_view 
     std::size_t at = 0;
     while (at < utf8.size()) {
         const std::optional<Decoded> decoded = decode_one(utf8.substr(at));
-        const bool opaque = !decoded || !has_gbk_form(decoded->code_point);
+        const bool opaque = !decoded || !has_exact_gbk_form(decoded->code_point);
         if (at > run_start && opaque != run_opaque) {
             runs.emplace_back(run_opaque, utf8.substr(run_start, at - run_start));
             run_start = at;

@@ -34,16 +34,13 @@ const SearchPanel& replace_panel() {
     return panel;
 }
 
-// Backs the file up when asked, replaces every occurrence and writes the
-// file back atomically in the encoding it was read in, with any bytes from
-// its first zero byte on carried over.
+// Backs the file up when asked, then replaces every occurrence and writes
+// the file back atomically in the encoding it was read in, with any bytes
+// from its first zero byte on carried over.
 void replace_in_file(const Run& run, FoundFile& file) {
     // Without the backup the user asked for, a file is left as it is.
     if (run.flags().backup && !platform::copy_file(file.path, file.path + ".bak")) return;
-    file.contents.replace_all(file.inputs.find, file.inputs.replacement);
-    std::string rewritten = std::move(file.contents).bytes();
-    rewritten.append(file.tail);
-    platform::write_file_atomic(file.path, rewritten);
+    file.search.replace(file.path);
 }
 
 }  // namespace

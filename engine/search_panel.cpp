@@ -4,7 +4,6 @@
 
 #include "engine/directory_cache.h"
 #include "engine/enumeration.h"
-#include "engine/file_text.h"
 #include "engine/gbk_literal.h"
 #include "engine/job_inputs.h"
 #include "engine/text.h"
@@ -72,17 +71,10 @@ void record_hit(Engine& engine, Run& run, const SearchPanel& panel, const std::s
 }
 
 void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path,
-                 const SearchInputs& inputs, const HitAction& on_hit) {
-    std::string text = platform::read_file(path).value_or(std::string());
-    // The searched text ends at the first zero byte; the rest is kept apart
-    // and written back untouched.
-    const std::string tail(split_at_first_zero(text).tail);
-    text.resize(text.size() - tail.size());
-    FileContents contents =
-        inputs.utf8 ? FileContents::from_utf8(text) : FileContents::from_gbk(std::move(text));
-    if (!contents.contains(inputs.find, run.flags().ignore_case)) return;
+                 FileSearch& search, const HitAction& on_hit) {
+    if (!search.contains(path)) return;
     record_hit(engine, run, panel, path);
-    FoundFile found{path, contents, tail, inputs};
+    FoundFile found{path, search};
     on_hit(run, found);
 }
 
@@ -90,11 +82,13 @@ void search_worker(Engine engine, const std::shared_ptr<Run>& run, const SearchP
                    const HitAction& on_hit) {
     const JobButton button{panel.start_button, panel.idle_caption};
     SearchInputs inputs;
+    FileSearch search;
     while (std::optional<ClaimedFile> claimed = claim_next_file(
                engine, *run, button, [](std::int32_t) {},
                [&] { inputs = read_inputs(engine.controls, panel); })) {
         if (has_text_extension(claimed->path)) {
-            search_file(engine, *run, panel, claimed->path, inputs, on_hit);
+            search.prepare(inputs, run->flags().ignore_case);
+            search_file(engine, *run, panel, claimed->path, search, on_hit);
         }
     }
 }

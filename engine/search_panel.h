@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
-#include "engine/file_contents.h"
+#include "engine/file_search.h"
 #include "engine/input_history.h"
 
 namespace qelvo {
@@ -37,19 +37,10 @@ struct SearchPanel {
     std::string count_prefix;
 };
 
-// The texts a worker reads from the panel with each claim.
-struct SearchInputs {
-    std::string find;
-    std::string replacement;
-    bool utf8 = false;
-};
-
-// A file that holds the find text, as read.
+// A file that holds the find text, as the search left it.
 struct FoundFile {
     const std::string& path;
-    FileContents& contents;
-    std::string_view tail;  // the bytes from the first zero byte on
-    const SearchInputs& inputs;
+    FileSearch& search;
 };
 
 using HitAction = std::function<void(const Run&, FoundFile&)>;

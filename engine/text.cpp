@@ -1,5 +1,7 @@
 #include "engine/text.h"
 
+#include "engine/gbk_search.h"
+
 #include <charconv>
 #include <limits>
 
@@ -12,62 +14,13 @@ bool is_lead_byte(char byte) { return static_cast<unsigned char>(byte) >= 0x80; 
 
 std::size_t character_width(char first_byte) { return is_lead_byte(first_byte) ? 2 : 1; }
 
-char fold_letter(char byte) {
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
-}
-
-// Folding never changes whether a byte is a lead byte (A-Z and a-z are all below 0x80), so a
-// folded copy keeps the character starts of the original and can be scanned in its place.
-std::string fold_letters(std::string_view text) {
-    std::string folded(text);
-    for (char& byte : folded) {
-        byte = fold_letter(byte);
-    }
-    return folded;
-}
-
-// The bytes a search compares: either the caller's bytes or a folded copy that this object owns.
-class ComparedText {
-  public:
-    ComparedText(std::string_view text, bool fold) {
-        if (fold) {
-            folded_ = fold_letters(text);
-            view_ = folded_;
-        } else {
-            view_ = text;
-        }
-    }
-    ComparedText(const ComparedText&) = delete;
-    ComparedText& operator=(const ComparedText&) = delete;
-
-    std::string_view view() const { return view_; }
-
-  private:
-    std::string folded_;
-    std::string_view view_;
-};
-
-// First occurrence of the non-empty `sought` in `haystack` that begins at a character start at or
-// after `char_start`, itself a character start. The substring search proposes candidates and
-// `char_start` walks forward to each one; a candidate inside a character is skipped by searching
-// again from the next character start. Neither position ever moves back, so the cost stays linear
-// in the haystack however many misaligned candidates there are.
-std::size_t find_at_character_start(std::string_view haystack, std::string_view sought,
+// First occurrence of the non-empty sought text in the haystack that begins at a character start
+// at or after char_start, itself a character start.
+std::size_t find_at_character_start(std::string_view haystack, const ByteSearch& sought,
                                     std::size_t char_start) {
-    std::size_t search_from = char_start;
-    for (;;) {
-        const std::size_t candidate = haystack.find(sought, search_from);
-        if (candidate == kNoMatch) {
-            return kNoMatch;
-        }
-        while (char_start < candidate) {
-            char_start += character_width(haystack[char_start]);
-        }
-        if (char_start == candidate) {
-            return candidate;
-        }
-        search_from = char_start;
-    }
+    const char* found = find_at_gbk_character_start(sought, haystack.data() + char_start,
+                                                    haystack.data() + haystack.size());
+    return found == nullptr ? kNoMatch : static_cast<std::size_t>(found - haystack.data());
 }
 
 // Zero-based offset of the first scanned byte, or the text's length when nothing is left.
@@ -208,9 +161,7 @@ Position find_text(std::string_view text, std::string_view sought, Position star
     if (sought.empty()) {
         return 1;
     }
-    const ComparedText haystack(scanned, ignore_case);
-    const ComparedText needle(sought, ignore_case);
-    const std::size_t match = find_at_character_start(haystack.view(), needle.view(), 0);
+    const std::size_t match = find_at_character_start(scanned, ByteSearch(sought, ignore_case), 0);
     return match == kNoMatch ? kNotFound : to_position(offset + match);
 }
 
@@ -221,15 +172,13 @@ Position find_last(std::string_view text, std::string_view sought, bool ignore_c
     if (sought.empty()) {
         return 1;
     }
-    const ComparedText haystack(text, ignore_case);
-    const ComparedText needle(sought, ignore_case);
+    const ByteSearch needle(sought, ignore_case);
     // Every character start is a candidate, so matches may overlap: after a match the scan
     // resumes at the next character start, not after the match.
     std::size_t last = kNoMatch;
     std::size_t char_start = 0;
     for (;;) {
-        const std::size_t match =
-            find_at_character_start(haystack.view(), needle.view(), char_start);
+        const std::size_t match = find_at_character_start(text, needle, char_start);
         if (match == kNoMatch) {
             break;
         }
@@ -247,8 +196,7 @@ std::string replace_text(std::string_view text, std::string_view sought,
         return std::string(text);
     }
     const std::string_view scanned = text.substr(offset);
-    const ComparedText haystack(scanned, !case_sensitive);
-    const ComparedText needle(sought, !case_sensitive);
+    const ByteSearch needle(sought, !case_sensitive);
 
     std::string result(text.substr(0, offset));
     result.reserve(text.size());
@@ -256,8 +204,7 @@ std::string replace_text(std::string_view text, std::string_view sought,
     // start even if the match ended inside a two-byte character.
     std::size_t copied_up_to = 0;
     for (std::ptrdiff_t replaced = 0; !count_reached(replaced, count); ++replaced) {
-        const std::size_t match =
-            find_at_character_start(haystack.view(), needle.view(), copied_up_to);
+        const std::size_t match = find_at_character_start(scanned, needle, copied_up_to);
         if (match == kNoMatch) {
             break;
         }
@@ -278,9 +225,10 @@ std::vector<std::string> split_text(std::string_view text, std::string_view deli
         pieces.emplace_back(text);
         return pieces;
     }
+    const ByteSearch needle(delimiter, false);
     std::size_t piece_start = 0;
     for (;;) {
-        const std::size_t match = find_at_character_start(text, delimiter, piece_start);
+        const std::size_t match = find_at_character_start(text, needle, piece_start);
         if (match == kNoMatch) {
             break;
         }

@@ -5,7 +5,10 @@
 // wide functions and converts with code page 936 explicitly.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +45,53 @@ std::optional<std::string> read_file(std::string_view path);
 // new file would be. Returns false on any failure, in which case the
 // original is untouched and no temporary file remains.
 bool write_file_atomic(std::string_view path, std::string_view bytes);
+
+// A regular file opened for reading in pieces, so that a file of any size
+// is read through a buffer of the caller's. On Windows other writers are
+// denied while it is open.
+class InputFile {
+  public:
+    explicit InputFile(std::string_view path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // False when the path could not be opened or is not a regular file.
+    bool is_open() const { return handle_ != kClosed; }
+    // Up to capacity bytes; 0 at the end of the file, nothing on failure.
+    std::optional<std::size_t> read(char* into, std::size_t capacity);
+    // Back to the first byte, for a second pass.
+    bool rewind();
+
+  private:
+    static constexpr std::intptr_t kClosed = -1;
+    std::intptr_t handle_ = kClosed;
+};
+
+// A file's new contents, written piece by piece into a temporary file beside
+// it and put in its place by commit(), with the rules of write_file_atomic.
+// A writer destroyed before commit() removes its temporary file and leaves
+// the original untouched.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(std::string_view path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False when the file may not be written or no temporary could be made.
+    bool is_open() const { return state_ != nullptr; }
+    bool write(std::string_view bytes);
+    // Flushes, moves the temporary over the file and closes the writer.
+    bool commit();
+
+    struct State;  // the backend's own
+
+  private:
+    void discard();
+
+    std::unique_ptr<State> state_;
+};
 
 // Copies a file onto another path, atomically replacing a file already there
 // (which keeps its own attributes and permissions; a read-only one is

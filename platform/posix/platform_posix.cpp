@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "platform/codepage.h"
@@ -190,28 +191,53 @@ bool apply_permissions(int fd, const WriteTarget& target, mode_t new_file_mode) 
     return fchmod(fd, target.existing->st_mode & 07777) == 0;
 }
 
-bool write_through_temporary(const std::string& host, std::string_view bytes,
-                             mode_t new_file_mode) {
-    const std::optional<WriteTarget> target = resolve_write_target(host);
+}  // namespace
+
+struct AtomicFileWriter::State {
+    int fd = -1;
+    std::string temporary;
+    WriteTarget target;
+    mode_t new_file_mode = 0;
+};
+
+namespace {
+
+using WriterState = AtomicFileWriter::State;
+
+// A temporary file beside the file the bytes for host go to, or nothing when
+// that file may not be replaced.
+std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_file_mode) {
+    std::optional<WriteTarget> target = resolve_write_target(host);
     if (!target) {
-        return false;
+        return nullptr;
     }
     // Checked on the mode bits, not with access(): root may write anything,
     // yet a read-only file must stay as it is for root too.
     if (target->existing && (target->existing->st_mode & S_IWUSR) == 0) {
-        return false;
+        return nullptr;
     }
-    std::string temporary = temporary_template(target->path);
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return false;
+    auto state = std::make_unique<WriterState>();
+    state->temporary = temporary_template(target->path);
+    state->fd = mkostemp(state->temporary.data(), O_CLOEXEC);
+    if (state->fd < 0) {
+        return nullptr;
     }
-    bool ok =
-        write_all(fd, bytes) && fsync(fd) == 0 && apply_permissions(fd, *target, new_file_mode);
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), target->path.c_str()) == 0;
+    state->target = std::move(*target);
+    state->new_file_mode = new_file_mode;
+    return state;
+}
+
+void discard_temporary(WriterState& state) {
+    close(state.fd);
+    unlink(state.temporary.c_str());
+}
+
+bool commit_temporary(WriterState& state) {
+    bool ok = fsync(state.fd) == 0 && apply_permissions(state.fd, state.target, state.new_file_mode);
+    ok = close(state.fd) == 0 && ok;
+    ok = ok && rename(state.temporary.c_str(), state.target.path.c_str()) == 0;
     if (!ok) {
-        unlink(temporary.c_str());
+        unlink(state.temporary.c_str());
     }
     return ok;
 }
@@ -297,23 +323,115 @@ std::optional<std::string> read_file(std::string_view path) {
     return content;
 }
 
-bool write_file_atomic(std::string_view path, std::string_view bytes) {
+InputFile::InputFile(std::string_view path) {
     const std::optional<std::string> host = host_path(path);
-    return host && write_through_temporary(*host, bytes, 0666 & ~current_umask());
+    if (!host) {
+        return;
+    }
+    // O_NONBLOCK keeps open() from waiting for a writer when the path is a
+    // fifo; such a file is refused below, and regular files ignore the flag.
+    const int fd = open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return;
+    }
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return;
+    }
+    handle_ = fd;
+}
+
+InputFile::~InputFile() {
+    if (is_open()) {
+        close(static_cast<int>(handle_));
+    }
+}
+
+std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
+    if (!is_open()) {
+        return std::nullopt;
+    }
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(handle_), into, capacity);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
+bool InputFile::rewind() {
+    return is_open() && lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string_view path) {
+    if (const std::optional<std::string> host = host_path(path)) {
+        state_ = open_temporary(*host, 0666 & ~current_umask());
+    }
+}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+void AtomicFileWriter::discard() {
+    if (state_) {
+        discard_temporary(*state_);
+        state_.reset();
+    }
+}
+
+bool AtomicFileWriter::write(std::string_view bytes) {
+    if (state_ && !write_all(state_->fd, bytes)) {
+        discard();
+    }
+    return state_ != nullptr;
+}
+
+bool AtomicFileWriter::commit() {
+    if (!state_) {
+        return false;
+    }
+    const bool committed = commit_temporary(*state_);
+    state_.reset();
+    return committed;
+}
+
+bool write_file_atomic(std::string_view path, std::string_view bytes) {
+    AtomicFileWriter writer(path);
+    return writer.write(bytes) && writer.commit();
 }
 
 bool copy_file(std::string_view from, std::string_view to) {
-    const std::optional<std::string> source = host_path(from);
     const std::optional<std::string> target = host_path(to);
-    if (!source || !target) {
+    InputFile source(from);
+    if (!target || !source.is_open()) {
         return false;
     }
     struct stat source_status {};
-    if (stat(source->c_str(), &source_status) != 0) {
+    const std::optional<std::string> source_host = host_path(from);
+    if (stat(source_host->c_str(), &source_status) != 0) {
         return false;
     }
-    const std::optional<std::string> bytes = read_file(from);
-    return bytes && write_through_temporary(*target, *bytes, source_status.st_mode & 0777);
+    std::unique_ptr<WriterState> state = open_temporary(*target, source_status.st_mode & 0777);
+    if (!state) {
+        return false;
+    }
+    // Streamed through a fixed buffer, so that a backup of any size takes
+    // no more memory than a small one.
+    constexpr std::size_t kChunk = 256 * 1024;
+    const std::unique_ptr<char[]> buffer(new char[kChunk]);
+    for (;;) {
+        const std::optional<std::size_t> got = source.read(buffer.get(), kChunk);
+        if (!got || (*got > 0 && !write_all(state->fd, {buffer.get(), *got}))) {
+            discard_temporary(*state);
+            return false;
+        }
+        if (*got == 0) {
+            return commit_temporary(*state);
+        }
+    }
 }
 
 bool delete_file(std::string_view path) {

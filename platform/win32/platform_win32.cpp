@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/codepage.h"
@@ -289,12 +290,58 @@ std::optional<std::string> read_file(std::string_view path) {
     return content;
 }
 
-bool write_file_atomic(std::string_view path, std::string_view bytes) {
-    const std::optional<WriteTarget> target = writable_target(path);
-    if (!target) {
-        return false;
+InputFile::InputFile(std::string_view path) {
+    // Sharing only with readers keeps another program from changing the file
+    // half-way through the read.
+    HANDLE file =
+        CreateFileW(wide_from_gbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
     }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+InputFile::~InputFile() {
+    if (is_open()) {
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+}
+
+std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
+    constexpr std::size_t kMaxChunk = 1u << 30;
+    DWORD got = 0;
+    if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into,
+                                static_cast<DWORD>(std::min(capacity, kMaxChunk)), &got,
+                                nullptr)) {
+        return std::nullopt;
+    }
+    return got;
+}
+
+bool InputFile::rewind() {
+    LARGE_INTEGER start{};
+    return is_open() &&
+           SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN) != 0;
+}
+
+struct AtomicFileWriter::State {
     HANDLE file = INVALID_HANDLE_VALUE;
+    std::wstring temporary;
+    WriteTarget target;
+};
+
+AtomicFileWriter::AtomicFileWriter(std::string_view path) {
+    std::optional<WriteTarget> target = writable_target(path);
+    if (!target) {
+        return;
+    }
+    auto state = std::make_unique<State>();
+    HANDLE& file = state->file;
     const std::optional<std::wstring> temporary =
         create_temporary(directory_of(target->path), [&file](const std::wstring& name) {
             file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -302,15 +349,47 @@ bool write_file_atomic(std::string_view path, std::string_view bytes) {
             return file != INVALID_HANDLE_VALUE;
         });
     if (!temporary) {
+        return;
+    }
+    state->temporary = *temporary;
+    state->target = std::move(*target);
+    state_ = std::move(state);
+}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+void AtomicFileWriter::discard() {
+    if (state_) {
+        CloseHandle(state_->file);
+        remove_temporary(state_->temporary);
+        state_.reset();
+    }
+}
+
+bool AtomicFileWriter::write(std::string_view bytes) {
+    if (state_ && !write_all(state_->file, bytes)) {
+        discard();
+    }
+    return state_ != nullptr;
+}
+
+bool AtomicFileWriter::commit() {
+    if (!state_) {
         return false;
     }
-    bool written = write_all(file, bytes) && FlushFileBuffers(file);
-    written = CloseHandle(file) && written;
+    const std::unique_ptr<State> state = std::move(state_);
+    bool written = FlushFileBuffers(state->file) != 0;
+    written = CloseHandle(state->file) && written;
     if (!written) {
-        remove_temporary(*temporary);
+        remove_temporary(state->temporary);
         return false;
     }
-    return replace_with_temporary(*temporary, *target);
+    return replace_with_temporary(state->temporary, state->target);
+}
+
+bool write_file_atomic(std::string_view path, std::string_view bytes) {
+    AtomicFileWriter writer(path);
+    return writer.write(bytes) && writer.commit();
 }
 
 bool copy_file(std::string_view from, std::string_view to) {

@@ -1,0 +1,221 @@
+#include "engine/file_search.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "engine/file_text.h"
+#include "engine/gbk_search.h"
+
+namespace qelvo {
+namespace {
+
+// The first zero byte, or end.
+const char* first_zero(const char* from, const char* end) {
+    const void* zero = std::memchr(from, 0, static_cast<std::size_t>(end - from));
+    return zero != nullptr ? static_cast<const char*>(zero) : end;
+}
+
+// Collects what a rewrite writes, so that the temporary file is written in
+// large pieces however many matches a piece holds.
+class Output {
+  public:
+    Output(platform::AtomicFileWriter& writer, std::string& buffer)
+        : writer_(writer), buffer_(buffer) {
+        buffer_.clear();
+    }
+
+    bool append(const char* from, const char* to) {
+        buffer_.append(from, to);
+        return buffer_.size() < FileSearch::kPieceSize || flush();
+    }
+    bool append(std::string_view bytes) { return append(bytes.data(), bytes.data() + bytes.size()); }
+
+    bool flush() {
+        const bool written = writer_.write(buffer_);
+        buffer_.clear();
+        return written;
+    }
+
+  private:
+    platform::AtomicFileWriter& writer_;
+    std::string& buffer_;
+};
+
+}  // namespace
+
+void FileSearch::prepare(const SearchInputs& inputs, bool ignore_case) {
+    if (plan_ && plan_->inputs == inputs && plan_->ignore_case == ignore_case) return;
+    plan_ = make_search_plan(inputs, ignore_case);
+    reserve_buffer();
+}
+
+void FileSearch::reserve_buffer() {
+    // A piece, and room for what is carried from the piece before.
+    const std::size_t needed = kPieceSize + 2 * plan_->longest_span() + 16;
+    if (needed <= capacity_) return;
+    buffer_.reset(new char[needed]);  // never cleared: every byte used is read first
+    capacity_ = needed;
+}
+
+bool FileSearch::read_more() {
+    const std::optional<std::size_t> got =
+        file_->read(buffer_.get() + length_, capacity_ - length_);
+    if (!got) return false;
+    at_end_ = *got == 0;
+    length_ += *got;
+    return true;
+}
+
+const char* FileSearch::find_presence(const char* from, const char* end) const {
+    if (plan_->method == SearchMethod::gbk_bytes) {
+        return find_at_gbk_character_start(*plan_->presence, from, end);
+    }
+    return plan_->presence->find(from, end);
+}
+
+const char* FileSearch::find_exact(const char* from, const char* end) const {
+    if (plan_->method == SearchMethod::gbk_bytes) {
+        return find_at_gbk_character_start(*plan_->exact, from, end);
+    }
+    return plan_->exact->find(from, end);
+}
+
+const char* FileSearch::first_shifting_character(const char* from, const char* end) const {
+    const char* first = end;
+    for (const ByteSearch& shifting : plan_->shifting_characters) {
+        if (const char* found = shifting.find(from, first)) first = found;
+    }
+    return first;
+}
+
+// Where the next piece must start so that no match, and no character that
+// sends a file through the conversion, is cut at the piece's end: the
+// longest span less one byte before the end, moved back to a character start
+// in GBK text, and never before known, a character start nothing before
+// which is carried.
+std::size_t FileSearch::carry_from(std::size_t known, std::size_t text_end) const {
+    const std::size_t kept = plan_->longest_span() - 1;
+    std::size_t from = text_end > known + kept ? text_end - kept : known;
+    if (plan_->method == SearchMethod::gbk_bytes) {
+        const char* begin = buffer_.get();
+        from = static_cast<std::size_t>(
+            gbk_character_start_at_or_before(begin + known, begin + from) - begin);
+    }
+    return from;
+}
+
+void FileSearch::carry(std::size_t from) {
+    std::memmove(buffer_.get(), buffer_.get() + from, length_ - from);
+    length_ -= from;
+    from_first_byte_ = from_first_byte_ && from == 0;
+}
+
+bool FileSearch::contains(const std::string& path) {
+    file_.reset();
+    contents_.reset();
+    converted_ = plan_->method == SearchMethod::whole_file;
+    if (converted_) return contains_converted(path);
+    file_.emplace(path);
+    length_ = 0;
+    at_end_ = false;
+    from_first_byte_ = true;
+    return file_->is_open() && contains_in_bytes(path);
+}
+
+bool FileSearch::contains_in_bytes(const std::string& path) {
+    for (;;) {
+        if (!read_more()) return false;
+        const char* begin = buffer_.get();
+        const char* text_end = first_zero(begin, begin + length_);
+        const bool text_ends = at_end_ || text_end != begin + length_;
+        // Matches before a shifting character are matches in the GBK text
+        // too; from there on only the conversion can tell.
+        const char* shifting = first_shifting_character(begin, text_end);
+        if (find_presence(begin, shifting) != nullptr) return true;
+        if (shifting != text_end) {
+            converted_ = true;
+            return contains_converted(path);
+        }
+        if (text_ends) return false;
+        carry(carry_from(0, length_));
+    }
+}
+
+bool FileSearch::replace(const std::string& path) {
+    if (!converted_) {
+        bool needs_conversion = false;
+        const bool replaced = replace_in_bytes(path, needs_conversion);
+        file_.reset();
+        if (!needs_conversion) return replaced;
+        converted_ = true;
+        contains_converted(path);
+    }
+    return replace_converted(path);
+}
+
+bool FileSearch::replace_in_bytes(const std::string& path, bool& needs_conversion) {
+    platform::AtomicFileWriter writer(path);
+    if (!writer.is_open()) return false;
+    if (!from_first_byte_) {
+        if (!file_->rewind()) return false;
+        length_ = 0;
+        from_first_byte_ = true;
+        if (!read_more()) return false;
+    }
+    Output output(writer, output_);
+    const ByteSearch& sought = *plan_->exact;
+    for (;;) {
+        const char* begin = buffer_.get();
+        const char* end = begin + length_;
+        const char* text_end = first_zero(begin, end);
+        if (first_shifting_character(begin, text_end) != text_end) {
+            needs_conversion = true;
+            return false;
+        }
+        const char* done = begin;
+        for (const char* match = find_exact(done, text_end); match != nullptr;
+             match = find_exact(done, text_end)) {
+            if (!output.append(done, match) || !output.append(plan_->replacement)) return false;
+            done = match + sought.size();
+        }
+        if (at_end_ || text_end != end) {
+            if (!output.append(done, end)) return false;
+            break;
+        }
+        const std::size_t from = carry_from(static_cast<std::size_t>(done - begin), length_);
+        if (!output.append(done, begin + from)) return false;
+        carry(from);
+        if (!read_more()) return false;
+    }
+    // From the first zero byte on, the bytes are copied as they are.
+    while (!at_end_) {
+        length_ = 0;
+        if (!read_more() || !output.append(buffer_.get(), buffer_.get() + length_)) return false;
+    }
+    // The source is closed first: Windows cannot move a file over one that
+    // is still open.
+    file_.reset();
+    return output.flush() && writer.commit();
+}
+
+bool FileSearch::contains_converted(const std::string& path) {
+    file_.reset();
+    std::string text = platform::read_file(path).value_or(std::string());
+    const std::size_t text_length = split_at_first_zero(text).text.size();
+    tail_.assign(text, text_length);
+    text.resize(text_length);
+    contents_.emplace(plan_->inputs.utf8 ? FileContents::from_utf8(text)
+                                         : FileContents::from_gbk(std::move(text)));
+    return contents_->contains(plan_->inputs.find, plan_->ignore_case);
+}
+
+bool FileSearch::replace_converted(const std::string& path) {
+    contents_->replace_all(plan_->inputs.find, plan_->inputs.replacement);
+    std::string rewritten = std::move(*contents_).bytes();
+    contents_.reset();
+    rewritten.append(tail_);
+    return platform::write_file_atomic(path, rewritten);
+}
+
+}  // namespace qelvo

@@ -1,0 +1,32 @@
+// Searching GBK text. A byte of 0x80 or more starts a two-byte character and
+// a match must begin at a character start. Whether a byte begins a character
+// is decided by looking back, not by walking the text from its start: a byte
+// below 0x80 always ends a character (alone or as a second byte), so only
+// the run of high bytes just before a position counts, and an even run means
+// a character starts there.
+#pragma once
+
+#include "engine/byte_search.h"
+
+namespace qelvo {
+
+// Whether at begins a character, in a text in which known (at or before at)
+// begins one.
+inline bool begins_gbk_character(const char* known, const char* at) {
+    const char* run = at;
+    while (run > known && static_cast<unsigned char>(run[-1]) >= 0x80) --run;
+    return (at - run) % 2 == 0;
+}
+
+// The character start at or just before at.
+inline const char* gbk_character_start_at_or_before(const char* known, const char* at) {
+    return begins_gbk_character(known, at) ? at : at - 1;
+}
+
+// The first occurrence beginning at a character start in [from, end), where
+// from begins a character, or nullptr. Linear in the text however many
+// occurrences fall inside characters.
+const char* find_at_gbk_character_start(const ByteSearch& sought, const char* from,
+                                        const char* end);
+
+}  // namespace qelvo
