@@ -6,6 +6,7 @@
 #include "engine/gbk_literal.h"
 #include "engine/text.h"
 #include "platform/platform.h"
+#include "platform/wildcard.h"
 
 namespace qelvo {
 namespace {
@@ -41,25 +42,27 @@ void advance_busy_bar(ControlModel& controls) {
     controls.set_progress_position("进度条1", position);
 }
 
-void list_files(Run& run, const std::string& directory, const std::string& pattern) {
-    platform::search_directory(directory, pattern, platform::EntryKind::files,
-                               [&](const std::string& name) {
-                                   if (run.collecting_should_end()) return false;
-                                   run.append_path(directory + name);
-                                   run.count_found();
-                                   return true;
-                               });
-}
-
-std::vector<std::string> list_subdirectories(Run& run, const std::string& directory) {
-    std::vector<std::string> names;
-    platform::search_directory(directory, "*.*", platform::EntryKind::directories,
-                               [&](const std::string& name) {
-                                   if (run.collecting_should_end()) return false;
-                                   names.push_back(name);
-                                   return true;
-                               });
-    return names;
+// Reads the directory once: the files whose names match the pattern go into
+// the run's list in the order the directory gives them, and the names of its
+// subdirectories are returned when they are wanted. A stop is honoured
+// between any two entries.
+std::vector<std::string> list_directory(Run& run, const std::string& directory,
+                                        const std::string& pattern, bool want_subdirectories) {
+    const bool files_wanted = platform::pattern_is_valid(pattern);
+    std::vector<std::string> subdirectories;
+    platform::list_directory(directory, [&](const std::string& name, platform::EntryKind kind) {
+        if (run.collecting_should_end()) return false;
+        if (kind == platform::EntryKind::directories) {
+            if (want_subdirectories && platform::wildcard_match("*.*", name)) {
+                subdirectories.push_back(name);
+            }
+        } else if (files_wanted && platform::wildcard_match(pattern, name)) {
+            run.append_path(directory + name);
+            run.count_found();
+        }
+        return true;
+    });
+    return subdirectories;
 }
 
 }  // namespace
@@ -76,10 +79,9 @@ void enumerate(Engine& engine, Run& run, std::string directory, std::string patt
         engine.controls.set_caption("透明标签18", texts().searching);
         advance_busy_bar(engine.controls);
         if (!ends_in_backslash(current)) current += '\\';
-        list_files(run, current, pattern);
+        std::vector<std::string> subdirectories =
+            list_directory(run, current, pattern, include_subfolders);
         engine.controls.set_caption("透明标签19", texts().found + text::decimal_text(run.found()));
-        if (!include_subfolders) continue;
-        std::vector<std::string> subdirectories = list_subdirectories(run, current);
         for (auto name = subdirectories.rbegin(); name != subdirectories.rend(); ++name) {
             pending.push_back(current + *name);
         }

@@ -62,7 +62,7 @@ bool FileSearch::read_more() {
     const std::optional<std::size_t> got =
         file_->read(buffer_.get() + length_, capacity_ - length_);
     if (!got) return false;
-    at_end_ = *got == 0;
+    at_end_ = file_->at_end();
     length_ += *got;
     return true;
 }

@@ -17,20 +17,27 @@ namespace qelvo::platform {
 
 enum class EntryKind { files, directories };
 
+// Called once per entry with its name (GBK) and kind; return false to stop.
+using DirectoryVisitor = std::function<bool(const std::string& name, EntryKind kind)>;
+
+// Lists the files and directories of a directory (engine path, with or
+// without a trailing backslash) in one pass, in the order the file system
+// returns them. Files are all entries that are not directories (hidden and
+// system files included); directories exclude "." and "..". Links and
+// junctions to directories are neither files nor directories here, so a walk
+// never follows them; on POSIX a link to a file is a file, while fifos,
+// sockets, devices and dangling links are neither. Names the engine could
+// not address are skipped: those that do not survive conversion to GBK and
+// back, and on POSIX those holding a backslash. Returns false when the
+// directory cannot be read; a visitor stopping the listing is no failure.
+bool list_directory(std::string_view directory, const DirectoryVisitor& visit);
+
 // Called once per matching entry name (GBK); return false to stop the search.
 using EntryVisitor = std::function<bool(const std::string& name)>;
 
-// Lists the entries of a directory (engine path, with or without a trailing
-// backslash) whose names match the wildcard pattern, in the order the file
-// system returns them. Files are all entries that are not directories
-// (hidden and system files included); directories exclude "." and "..".
-// Links and junctions to directories are neither files nor directories here,
-// so a walk never follows them; on POSIX a link to a file is a file, while
-// fifos, sockets, devices and dangling links are neither. Names the engine
-// could not address are skipped: those that do not survive conversion to GBK
-// and back, and on POSIX those holding a backslash. Returns false when the
-// directory cannot be read or the pattern holds a character no file name can
-// hold; a visitor stopping the search is no failure.
+// The entries of one kind that list_directory gives whose names match the
+// wildcard pattern. Returns false when the directory cannot be read or the
+// pattern holds a character no file name can hold.
 bool search_directory(std::string_view directory, std::string_view pattern, EntryKind kind,
                       const EntryVisitor& visit);
 
@@ -60,12 +67,21 @@ class InputFile {
     bool is_open() const { return handle_ != kClosed; }
     // Up to capacity bytes; 0 at the end of the file, nothing on failure.
     std::optional<std::size_t> read(char* into, std::size_t capacity);
+    // Whether the last read reached the end: it gave nothing, or fewer bytes
+    // than asked for and the file's size when it was opened, which spares
+    // most files the extra read that would give nothing.
+    bool at_end() const { return at_end_; }
     // Back to the first byte, for a second pass.
     bool rewind();
 
   private:
     static constexpr std::intptr_t kClosed = -1;
+    void count_read(std::size_t asked, std::size_t got);
+
     std::intptr_t handle_ = kClosed;
+    std::uint64_t size_at_open_ = 0;
+    std::uint64_t position_ = 0;
+    bool at_end_ = false;
 };
 
 // A file's new contents, written piece by piece into a temporary file beside

@@ -19,7 +19,6 @@
 
 #include "platform/codepage.h"
 #include "platform/platform.h"
-#include "platform/wildcard.h"
 
 namespace qelvo::platform {
 namespace {
@@ -64,7 +63,7 @@ std::optional<std::string> engine_name(const char* host_name) {
         return std::nullopt;
     }
     std::string gbk = codepage::utf8_to_gbk(name);
-    if (codepage::gbk_to_utf8(gbk) != name) {
+    if (gbk != name && codepage::gbk_to_utf8(gbk) != name) {
         return std::nullopt;
     }
     return gbk;
@@ -268,11 +267,7 @@ std::optional<std::string> read_all(int fd, std::size_t expected_size) {
 
 }  // namespace
 
-bool search_directory(std::string_view directory, std::string_view pattern, EntryKind kind,
-                      const EntryVisitor& visit) {
-    if (!pattern_is_valid(pattern)) {
-        return false;
-    }
+bool list_directory(std::string_view directory, const DirectoryVisitor& visit) {
     const std::optional<std::string> host = host_path(directory);
     if (!host) {
         return false;
@@ -291,11 +286,16 @@ bool search_directory(std::string_view directory, std::string_view pattern, Entr
             break;
         }
         const std::optional<std::string> name = engine_name(entry->d_name);
-        if (!name || !wildcard_match(pattern, *name) ||
-            !is_entry_of_kind(directory_fd, *entry, kind)) {
+        if (!name) {
             continue;
         }
-        if (!visit(*name)) {
+        std::optional<EntryKind> kind;
+        if (is_entry_of_kind(directory_fd, *entry, EntryKind::files)) {
+            kind = EntryKind::files;
+        } else if (is_entry_of_kind(directory_fd, *entry, EntryKind::directories)) {
+            kind = EntryKind::directories;
+        }
+        if (kind && !visit(*name, *kind)) {
             break;
         }
     }
@@ -340,6 +340,7 @@ InputFile::InputFile(std::string_view path) {
         return;
     }
     handle_ = fd;
+    size_at_open_ = static_cast<std::uint64_t>(status.st_size);
 }
 
 InputFile::~InputFile() {
@@ -355,6 +356,7 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     for (;;) {
         const ssize_t got = ::read(static_cast<int>(handle_), into, capacity);
         if (got >= 0) {
+            count_read(capacity, static_cast<std::size_t>(got));
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
@@ -364,7 +366,12 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
 }
 
 bool InputFile::rewind() {
-    return is_open() && lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0;
+    if (!is_open() || lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) {
+        return false;
+    }
+    position_ = 0;
+    at_end_ = false;
+    return true;
 }
 
 AtomicFileWriter::AtomicFileWriter(std::string_view path) {

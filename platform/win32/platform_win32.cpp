@@ -17,7 +17,6 @@
 
 #include "platform/codepage.h"
 #include "platform/platform.h"
-#include "platform/wildcard.h"
 
 namespace qelvo::platform {
 namespace {
@@ -240,9 +239,8 @@ std::optional<WriteTarget> writable_target(std::string_view path) {
 
 }  // namespace
 
-bool search_directory(std::string_view directory, std::string_view pattern, EntryKind kind,
-                      const EntryVisitor& visit) {
-    if (!pattern_is_valid(pattern) || directory.empty()) {
+bool list_directory(std::string_view directory, const DirectoryVisitor& visit) {
+    if (directory.empty()) {
         return false;
     }
     std::wstring query = wide_from_gbk(directory);
@@ -258,11 +256,17 @@ bool search_directory(std::string_view directory, std::string_view pattern, Entr
     }
     bool stopped = false;
     do {
-        if (!is_entry_of_kind(entry, kind)) {
+        std::optional<EntryKind> kind;
+        if (is_entry_of_kind(entry, EntryKind::files)) {
+            kind = EntryKind::files;
+        } else if (is_entry_of_kind(entry, EntryKind::directories)) {
+            kind = EntryKind::directories;
+        }
+        if (!kind) {
             continue;
         }
         const std::optional<std::string> name = exact_gbk(entry.cFileName);
-        if (name && wildcard_match(pattern, *name) && !visit(*name)) {
+        if (name && !visit(*name, *kind)) {
             stopped = true;
             break;
         }
@@ -299,11 +303,13 @@ InputFile::InputFile(std::string_view path) {
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
+    LARGE_INTEGER size{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0) {
         CloseHandle(file);
         return;
     }
     handle_ = reinterpret_cast<std::intptr_t>(file);
+    size_at_open_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
 InputFile::~InputFile() {
@@ -314,19 +320,24 @@ InputFile::~InputFile() {
 
 std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     constexpr std::size_t kMaxChunk = 1u << 30;
+    const auto asked = static_cast<DWORD>(std::min(capacity, kMaxChunk));
     DWORD got = 0;
-    if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into,
-                                static_cast<DWORD>(std::min(capacity, kMaxChunk)), &got,
-                                nullptr)) {
+    if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into, asked, &got, nullptr)) {
         return std::nullopt;
     }
+    count_read(asked, got);
     return got;
 }
 
 bool InputFile::rewind() {
     LARGE_INTEGER start{};
-    return is_open() &&
-           SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN) != 0;
+    if (!is_open() ||
+        SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN) == 0) {
+        return false;
+    }
+    position_ = 0;
+    at_end_ = false;
+    return true;
 }
 
 struct AtomicFileWriter::State {
