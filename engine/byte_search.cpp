@@ -69,7 +69,8 @@ bool ByteSearch::matches_at(const char* at) const {
 const char* ByteSearch::find_one_byte(const char* from, const char* end) const {
     const char byte = sought_.front();
     if (!first_is_letter_) {
-        return static_cast<const char*>(std::memchr(from, byte, static_cast<std::size_t>(end - from)));
+        return static_cast<const char*>(
+            std::memchr(from, byte, static_cast<std::size_t>(end - from)));
     }
     const char* at = from;
 #if defined(__SSE2__)

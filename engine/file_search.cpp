@@ -29,7 +29,9 @@ class Output {
         buffer_.append(from, to);
         return buffer_.size() < FileSearch::kPieceSize || flush();
     }
-    bool append(std::string_view bytes) { return append(bytes.data(), bytes.data() + bytes.size()); }
+    bool append(std::string_view bytes) {
+        return append(bytes.data(), bytes.data() + bytes.size());
+    }
 
     bool flush() {
         const bool written = writer_.write(buffer_);

@@ -232,7 +232,8 @@ void discard_temporary(WriterState& state) {
 }
 
 bool commit_temporary(WriterState& state) {
-    bool ok = fsync(state.fd) == 0 && apply_permissions(state.fd, state.target, state.new_file_mode);
+    bool ok =
+        fsync(state.fd) == 0 && apply_permissions(state.fd, state.target, state.new_file_mode);
     ok = close(state.fd) == 0 && ok;
     ok = ok && rename(state.temporary.c_str(), state.target.path.c_str()) == 0;
     if (!ok) {
