@@ -20,14 +20,14 @@ const char* first_zero(const char* from, const char* end) {
 // large pieces however many matches a piece holds.
 class Output {
   public:
-    Output(platform::AtomicFileWriter& writer, std::string& buffer)
-        : writer_(writer), buffer_(buffer) {
+    Output(platform::AtomicFileWriter& writer, std::string& buffer, std::size_t piece_size)
+        : writer_(writer), buffer_(buffer), piece_size_(piece_size) {
         buffer_.clear();
     }
 
     bool append(const char* from, const char* to) {
         buffer_.append(from, to);
-        return buffer_.size() < FileSearch::kPieceSize || flush();
+        return buffer_.size() < piece_size_ || flush();
     }
     bool append(std::string_view bytes) {
         return append(bytes.data(), bytes.data() + bytes.size());
@@ -42,6 +42,7 @@ class Output {
   private:
     platform::AtomicFileWriter& writer_;
     std::string& buffer_;
+    const std::size_t piece_size_;
 };
 
 }  // namespace
@@ -54,7 +55,7 @@ void FileSearch::prepare(const SearchInputs& inputs, bool ignore_case) {
 
 void FileSearch::reserve_buffer() {
     // A piece, and room for what is carried from the piece before.
-    const std::size_t needed = kPieceSize + 2 * plan_->longest_span() + 16;
+    const std::size_t needed = piece_size_ + 2 * plan_->longest_span() + 16;
     if (needed <= capacity_) return;
     buffer_.reset(new char[needed]);  // never cleared: every byte used is read first
     capacity_ = needed;
@@ -165,7 +166,7 @@ bool FileSearch::replace_in_bytes(const std::string& path, bool& needs_conversio
         from_first_byte_ = true;
         if (!read_more()) return false;
     }
-    Output output(writer, output_);
+    Output output(writer, output_, piece_size_);
     const ByteSearch& sought = *plan_->exact;
     for (;;) {
         const char* begin = buffer_.get();

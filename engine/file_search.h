@@ -26,6 +26,9 @@ class FileSearch {
   public:
     static constexpr std::size_t kPieceSize = 256 * 1024;
 
+    // A smaller piece size lets tests put piece edges anywhere in a file.
+    explicit FileSearch(std::size_t piece_size = kPieceSize) : piece_size_(piece_size) {}
+
     // Takes the inputs for the files that follow; keeps the plan when they
     // are the ones it already has.
     void prepare(const SearchInputs& inputs, bool ignore_case);
@@ -50,6 +53,7 @@ class FileSearch {
     std::size_t carry_from(std::size_t known, std::size_t text_end) const;
     void carry(std::size_t from);
 
+    const std::size_t piece_size_;
     std::optional<SearchPlan> plan_;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;
