@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define QELVO_X86_VECTORS 1
 #endif
 
 namespace qelvo {
@@ -25,40 +26,106 @@ std::string folded(std::string_view text) {
     return result;
 }
 
-// The byte as found in a text: itself, or either case of a letter.
-bool byte_agrees(char in_text, char sought, bool fold) {
-    return in_text == sought || (fold && to_lower(in_text) == sought);
+bool probe_agrees(const ByteSearch::Probe& probe, const char* at) {
+    const char byte = at[probe.offset];
+    return byte == probe.one || byte == probe.other;
 }
 
-#if defined(__SSE2__)
-// Sixteen bytes compared with a byte in both of its cases (the same byte
-// twice when case does not matter).
-struct BytePair {
-    __m128i one;
-    __m128i other;
-
-    BytePair(char byte, bool fold)
-        : one(_mm_set1_epi8(byte)), other(_mm_set1_epi8(fold ? to_upper(byte) : byte)) {}
-
-    __m128i equal(__m128i bytes) const {
-        return _mm_or_si128(_mm_cmpeq_epi8(bytes, one), _mm_cmpeq_epi8(bytes, other));
-    }
-};
-
-__m128i load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
-
+#if defined(QELVO_X86_VECTORS)
 unsigned lowest_bit(unsigned mask) { return static_cast<unsigned>(__builtin_ctz(mask)); }
+
+bool has_avx2() {
+    static const bool supported = __builtin_cpu_supports("avx2");
+    return supported;
+}
+
+// Scans whole vectors of candidate starts from at while they all lie at or
+// before last_start. Each candidate whose probes agree is handed to
+// verify; the first one it accepts is returned. Otherwise at is left where
+// the scalar scan must go on.
+// Where the probe's byte agrees, one bit per position.
+__attribute__((target("avx2"))) inline unsigned probe_mask_avx2(const char* at,
+                                                                const ByteSearch::Probe& probe,
+                                                                __m256i one, __m256i other) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe.offset));
+    return static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(bytes, one), _mm256_cmpeq_epi8(bytes, other))));
+}
+
+template <typename Verify>
+__attribute__((target("avx2"))) const char* scan_avx2(
+    const std::array<ByteSearch::Probe, 3>& probes, const char*& at, const char* last_start,
+    Verify verify) {
+    const __m256i one0 = _mm256_set1_epi8(probes[0].one);
+    const __m256i other0 = _mm256_set1_epi8(probes[0].other);
+    const __m256i one1 = _mm256_set1_epi8(probes[1].one);
+    const __m256i other1 = _mm256_set1_epi8(probes[1].other);
+    const __m256i one2 = _mm256_set1_epi8(probes[2].one);
+    const __m256i other2 = _mm256_set1_epi8(probes[2].other);
+    for (; last_start - at >= 31; at += 32) {
+        unsigned mask = probe_mask_avx2(at, probes[0], one0, other0) &
+                        probe_mask_avx2(at, probes[1], one1, other1) &
+                        probe_mask_avx2(at, probes[2], one2, other2);
+        for (; mask != 0; mask &= mask - 1) {
+            if (verify(at + lowest_bit(mask))) return at + lowest_bit(mask);
+        }
+    }
+    return nullptr;
+}
+
+template <typename Verify>
+const char* scan_sse2(const std::array<ByteSearch::Probe, 3>& probes, const char*& at,
+                      const char* last_start, Verify verify) {
+    __m128i one[3];
+    __m128i other[3];
+    for (int i = 0; i < 3; ++i) {
+        one[i] = _mm_set1_epi8(probes[i].one);
+        other[i] = _mm_set1_epi8(probes[i].other);
+    }
+    auto agree = [&](int i) {
+        const __m128i bytes =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probes[i].offset));
+        return _mm_or_si128(_mm_cmpeq_epi8(bytes, one[i]), _mm_cmpeq_epi8(bytes, other[i]));
+    };
+    for (; last_start - at >= 15; at += 16) {
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(agree(0), agree(1)), agree(2))));
+        for (; mask != 0; mask &= mask - 1) {
+            if (verify(at + lowest_bit(mask))) return at + lowest_bit(mask);
+        }
+    }
+    return nullptr;
+}
 #endif
 
 }  // namespace
 
 ByteSearch::ByteSearch(std::string_view sought, bool ignore_case)
-    : sought_(ignore_case ? folded(sought) : std::string(sought)),
-      ignore_case_(ignore_case),
-      first_is_letter_(ignore_case && !sought_.empty() && is_lower_letter(sought_.front())),
-      last_is_letter_(ignore_case && !sought_.empty() && is_lower_letter(sought_.back())) {}
+    : sought_(ignore_case ? folded(sought) : std::string(sought)), ignore_case_(ignore_case) {
+    if (sought_.empty()) return;
+    const std::size_t offsets[3] = {0, sought_.size() / 2, sought_.size() - 1};
+    for (int i = 0; i < 3; ++i) {
+        const char byte = sought_[offsets[i]];
+        probes_[i] = {offsets[i], byte, ignore_case ? to_upper(byte) : byte};
+    }
+}
+
+ByteSearch::ByteSearch(std::string_view sought, std::string_view alternative)
+    : sought_(sought), alternative_(alternative), ignore_case_(false) {
+    if (sought_.empty()) return;
+    // Each probe takes the byte of either text, so candidates are those of
+    // both searches at once, and matches_at tells which one is there.
+    const std::size_t offsets[3] = {0, sought_.size() / 2, sought_.size() - 1};
+    for (int i = 0; i < 3; ++i) {
+        probes_[i] = {offsets[i], sought_[offsets[i]], alternative_[offsets[i]]};
+    }
+}
 
 bool ByteSearch::matches_at(const char* at) const {
+    if (!alternative_.empty()) {
+        return std::memcmp(at, sought_.data(), sought_.size()) == 0 ||
+               std::memcmp(at, alternative_.data(), alternative_.size()) == 0;
+    }
     if (!ignore_case_) return std::memcmp(at, sought_.data(), sought_.size()) == 0;
     for (std::size_t i = 0; i < sought_.size(); ++i) {
         if (to_lower(at[i]) != sought_[i]) return false;
@@ -67,30 +134,20 @@ bool ByteSearch::matches_at(const char* at) const {
 }
 
 const char* ByteSearch::find_one_byte(const char* from, const char* end) const {
-    const char byte = sought_.front();
-    if (!first_is_letter_) {
+    const Probe& probe = probes_[0];
+    if (probe.one == probe.other) {
         return static_cast<const char*>(
-            std::memchr(from, byte, static_cast<std::size_t>(end - from)));
+            std::memchr(from, probe.one, static_cast<std::size_t>(end - from)));
     }
-    const char* at = from;
-#if defined(__SSE2__)
-    const BytePair wanted(byte, true);
-    for (; end - at >= 16; at += 16) {
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(wanted.equal(load(at))));
-        if (mask != 0) return at + lowest_bit(mask);
-    }
-#endif
-    for (; at < end; ++at) {
-        if (byte_agrees(*at, byte, true)) return at;
+    for (const char* at = from; at < end; ++at) {
+        if (probe_agrees(probe, at)) return at;
     }
     return nullptr;
 }
 
-const char* ByteSearch::find_pair_scalar(const char* from, const char* last_start) const {
-    const std::size_t distance = sought_.size() - 1;
+const char* ByteSearch::find_scalar(const char* from, const char* last_start) const {
     for (const char* at = from; at <= last_start; ++at) {
-        if (byte_agrees(at[0], sought_.front(), first_is_letter_) &&
-            byte_agrees(at[distance], sought_.back(), last_is_letter_) && matches_at(at)) {
+        if (probe_agrees(probes_[0], at) && probe_agrees(probes_[2], at) && matches_at(at)) {
             return at;
         }
     }
@@ -102,23 +159,13 @@ const char* ByteSearch::find(const char* from, const char* end) const {
     if (sought_.size() == 1) return find_one_byte(from, end);
     const char* const last_start = end - sought_.size();
     const char* at = from;
-#if defined(__SSE2__)
-    const std::size_t distance = sought_.size() - 1;
-    const BytePair first(sought_.front(), first_is_letter_);
-    const BytePair last(sought_.back(), last_is_letter_);
-    // Sixteen candidate starts at a time; the last block's second load ends
-    // exactly at the end of the text.
-    for (; last_start - at >= 15; at += 16) {
-        auto mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(first.equal(load(at)), last.equal(load(at + distance)))));
-        while (mask != 0) {
-            const char* candidate = at + lowest_bit(mask);
-            if (matches_at(candidate)) return candidate;
-            mask &= mask - 1;
-        }
-    }
+#if defined(QELVO_X86_VECTORS)
+    auto verify = [this](const char* candidate) { return matches_at(candidate); };
+    const char* found = has_avx2() ? scan_avx2(probes_, at, last_start, verify)
+                                   : scan_sse2(probes_, at, last_start, verify);
+    if (found != nullptr) return found;
 #endif
-    return find_pair_scalar(at, last_start);
+    return find_scalar(at, last_start);
 }
 
 }  // namespace qelvo

@@ -46,8 +46,15 @@ void plan_utf8(SearchPlan& plan) {
     plan.presence.emplace(*find, plan.ignore_case);
     plan.exact.emplace(*find, false);
     plan.replacement = *replacement;
-    for (const std::string& shifting : single_high_byte_characters()) {
-        plan.shifting_characters.emplace_back(shifting, false);
+    // Searched two at a time where they are as long as each other.
+    const std::vector<std::string>& shifting = single_high_byte_characters();
+    for (std::size_t i = 0; i < shifting.size(); ++i) {
+        if (i + 1 < shifting.size() && shifting[i].size() == shifting[i + 1].size()) {
+            plan.shifting_characters.emplace_back(shifting[i], shifting[i + 1]);
+            ++i;
+        } else {
+            plan.shifting_characters.emplace_back(shifting[i], false);
+        }
     }
 }
 
