@@ -7,7 +7,7 @@ and its ratio to the fastest peer. The first round of every qelvo-cli
 command is checked against the corpus manifest: the files it lists, and for
 a replacement the files it changed, must be exactly those the manifest's
 engine view names. Replacements run on a fresh copy of the corpus on tmpfs,
-made outside the timed command.
+made outside the timed command; every search reads a copy on tmpfs too.
 
   compare.py --cli PATH --corpus DIR [--rounds N] [--tmp DIR]
 """
@@ -144,10 +144,13 @@ def main(argv):
     with open(corpus.rstrip("/") + ".manifest.json", encoding="utf-8") as f:
         manifest = json.load(f)
     scratch = os.path.join(args.tmp, "qelvo-bench-copy")
-    # Warm the page cache, as every tool sees it in the runs that count.
-    subprocess.run(f"find '{corpus}' -type f -print0 | xargs -0 cat > /dev/null", shell=True)
+    # Every tool reads a copy in memory: a tree on disk stays warm only as
+    # long as the kernel keeps its pages, and some machines reclaim idle page
+    # cache within seconds, which would time the disk instead.
+    source = corpus
+    corpus = fresh_copy(source, os.path.join(args.tmp, "qelvo-bench-tree"))
     failures = 0
-    print(f"corpus {corpus}: {manifest['files']} files, {manifest['bytes'] / 1e6:.0f} MB; "
+    print(f"corpus {source}: {manifest['files']} files, {manifest['bytes'] / 1e6:.0f} MB; "
           f"median of {args.rounds} interleaved rounds")
     for task in make_tasks(args.cli, manifest):
         commands = [("qelvo-cli", task.qelvo)] + task.peers
@@ -170,8 +173,9 @@ def main(argv):
             median = statistics.median(times[label])
             print(f"  {label:22s} {median:7.3f} s  peak {max(peaks[label]) / 1024:7.1f} MiB  "
                   f"qelvo-cli/this {ours / median:5.2f}")
-    if os.path.exists(scratch):
-        shutil.rmtree(scratch)
+    for copy in (scratch, corpus):
+        if os.path.exists(copy):
+            shutil.rmtree(copy)
     if failures:
         print(f"\n{failures} result checks failed")
         return 1

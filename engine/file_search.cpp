@@ -119,7 +119,16 @@ bool FileSearch::contains(const std::string& path) {
     contents_.reset();
     converted_ = plan_->method == SearchMethod::whole_file;
     if (converted_) return contains_converted(path);
-    file_.emplace(path);
+    using Lookup = platform::InputFile::Lookup;
+    if (!open_and_search(path, Lookup::through_last_directory)) return false;
+    // The cheap lookup may have opened a file of a directory that has moved
+    // since; a find is confirmed on the file the path names now, which is
+    // the one a rewrite replaces. The conversion reads by path already.
+    return converted_ || open_and_search(path, Lookup::by_path);
+}
+
+bool FileSearch::open_and_search(const std::string& path, platform::InputFile::Lookup lookup) {
+    file_.emplace(path, lookup);
     length_ = 0;
     at_end_ = false;
     from_first_byte_ = true;

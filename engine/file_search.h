@@ -43,6 +43,7 @@ class FileSearch {
   private:
     void reserve_buffer();
     bool read_more();
+    bool open_and_search(const std::string& path, platform::InputFile::Lookup lookup);
     bool contains_in_bytes(const std::string& path);
     bool replace_in_bytes(const std::string& path, bool& needs_conversion);
     bool contains_converted(const std::string& path);

@@ -5,8 +5,35 @@
 namespace qelvo {
 
 void Run::append_path(std::string path) {
+    {
+        std::lock_guard lock(index_lock_);
+        if (emptied()) return;
+        paths_.push_back(std::move(path));
+        passable_.push_back(false);
+    }
+    collected_.notify_one();
+}
+
+std::optional<LookAheadPath> Run::take_for_look_ahead() {
+    std::unique_lock lock(index_lock_);
+    const auto ended = [this] { return collecting_ended_ || collecting_should_end(); };
+    collected_.wait(lock, [&] { return ended() || looked_ahead_ < paths_.size(); });
+    if (ended()) return std::nullopt;
+    const std::size_t index = looked_ahead_++;
+    return LookAheadPath{index, paths_[index]};
+}
+
+void Run::mark_passable(std::size_t index) {
     std::lock_guard lock(index_lock_);
-    if (!emptied()) paths_.push_back(std::move(path));
+    if (index < passable_.size()) passable_[index] = true;
+}
+
+void Run::end_collecting() {
+    {
+        std::lock_guard lock(index_lock_);
+        collecting_ended_ = true;
+    }
+    collected_.notify_all();
 }
 
 std::size_t Run::path_count() const {
@@ -26,9 +53,13 @@ std::optional<ClaimedFile> Run::claim(const std::function<void(std::int32_t)>& w
     while_locked(number);
     // The emptied flag is read after the claim counter moved, so a claim
     // counter reset that follows an emptying can never hand out a file twice.
-    if (emptied() && !paths_.empty()) std::vector<std::string>().swap(paths_);
+    if (emptied() && !paths_.empty()) {
+        std::vector<std::string>().swap(paths_);
+        std::vector<bool>().swap(passable_);
+    }
     if (number < 1 || static_cast<std::size_t>(number) > paths_.size()) return std::nullopt;
-    ClaimedFile claimed{number, paths_[static_cast<std::size_t>(number) - 1]};
+    const auto index = static_cast<std::size_t>(number) - 1;
+    ClaimedFile claimed{number, paths_[index], passable_[index]};
     read_inputs();
     return claimed;
 }

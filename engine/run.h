@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -24,6 +25,13 @@ struct RunFlags {
 
 struct ClaimedFile {
     std::int32_t number;  // the claim counter's value for this file, from 1
+    std::string path;
+    bool passable = false;  // a look-ahead found nothing to do with it
+};
+
+// A path taken by a look-ahead, with its place in the list.
+struct LookAheadPath {
+    std::size_t index;
     std::string path;
 };
 
@@ -55,6 +63,15 @@ class Run {
     // emptied.
     bool collecting_should_end() const { return driver_stop_requested() || emptied(); }
 
+    // Looking ahead: while the driver still collects, threads that change
+    // nothing the user sees take the paths in list order and mark those the
+    // workers may pass over, so that the cores are busy during the walk.
+    // take_for_look_ahead waits for the next path and gives nothing once
+    // collecting has ended; the driver ends it, however its walk ended.
+    std::optional<LookAheadPath> take_for_look_ahead();
+    void mark_passable(std::size_t index);
+    void end_collecting();
+
     // Takes the next file under the index lock. while_locked runs under the
     // lock with the new claim number, before the exhaustion test; on a
     // successful claim read_inputs runs under the lock too. Returns nothing
@@ -72,7 +89,11 @@ class Run {
     const RunFlags flags_;
 
     mutable std::mutex index_lock_;
-    std::vector<std::string> paths_;  // guarded by index_lock_
+    std::vector<std::string> paths_;     // guarded by index_lock_
+    std::vector<bool> passable_;         // guarded by index_lock_, one per path
+    std::size_t looked_ahead_ = 0;       // guarded by index_lock_
+    bool collecting_ended_ = false;      // guarded by index_lock_
+    std::condition_variable collected_;  // a path was added, or collecting ended
     std::atomic<std::int32_t> claims_{0};
     std::atomic<std::int32_t> found_{0};
     std::atomic<bool> emptied_{false};

@@ -1,5 +1,6 @@
 #include "engine/search_panel.h"
 
+#include <thread>
 #include <utility>
 
 #include "engine/directory_cache.h"
@@ -79,17 +80,42 @@ void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::
 }
 
 void search_worker(Engine engine, const std::shared_ptr<Run>& run, const SearchPanel& panel,
-                   const HitAction& on_hit) {
+                   const HitAction& on_hit, const SearchInputs& looked_for) {
     const JobButton button{panel.start_button, panel.idle_caption};
     SearchInputs inputs;
     FileSearch search;
     while (std::optional<ClaimedFile> claimed = claim_next_file(
                engine, *run, button, [](std::int32_t) {},
                [&] { inputs = read_inputs(engine.controls, panel); })) {
+        // A look-ahead for the same texts found that the file lacks them.
+        if (claimed->passable && inputs == looked_for) continue;
         if (has_text_extension(claimed->path)) {
             search.prepare(inputs, run->flags().ignore_case);
             search_file(engine, *run, panel, claimed->path, search, on_hit);
         }
+    }
+}
+
+// Tests the files the walk lists while it goes on, only to tell the workers
+// which files lack the find text: it records no hit and writes nothing, so
+// a run stopped during its walk has still touched nothing.
+void look_ahead(const std::shared_ptr<Run>& run, const SearchInputs& looked_for) {
+    FileSearch search;
+    search.prepare(looked_for, run->flags().ignore_case);
+    while (std::optional<LookAheadPath> next = run->take_for_look_ahead()) {
+        if (has_text_extension(next->path) && !search.contains(next->path)) {
+            run->mark_passable(next->index);
+        }
+    }
+}
+
+// One look-ahead for each core the walk leaves free, and at least one.
+void start_look_ahead(Engine& engine, const std::shared_ptr<Run>& run,
+                      const std::shared_ptr<const SearchInputs>& looked_for) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned threads = cores > 1 ? cores - 1 : 1;
+    for (unsigned i = 0; i < threads; ++i) {
+        engine.state.start_thread([run, looked_for] { look_ahead(run, *looked_for); });
     }
 }
 
@@ -107,7 +133,11 @@ void collect_files(Engine& engine, Run& run, const SearchPanel& panel) {
 
 void search_driver(Engine engine, const std::shared_ptr<Run>& run, const SearchPanel& panel,
                    const HitAction& on_hit) {
+    const auto looked_for =
+        std::make_shared<const SearchInputs>(read_inputs(engine.controls, panel));
+    start_look_ahead(engine, run, looked_for);
     collect_files(engine, *run, panel);
+    run->end_collecting();
     if (run->driver_stop_requested()) return;
     // A list emptied by a click is not the directory's list: it must not
     // replace a good cache file.
@@ -115,7 +145,9 @@ void search_driver(Engine engine, const std::shared_ptr<Run>& run, const SearchP
         start_cache_writer(engine, {panel.path_box, panel.cache_status_label}, run->paths());
     }
     start_workers(engine, run, panel.progress_caption, panel.thread_count_box,
-                  [engine, run, &panel, on_hit] { search_worker(engine, run, panel, on_hit); });
+                  [engine, run, &panel, on_hit, looked_for] {
+                      search_worker(engine, run, panel, on_hit, *looked_for);
+                  });
 }
 
 }  // namespace

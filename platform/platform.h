@@ -58,7 +58,15 @@ bool write_file_atomic(std::string_view path, std::string_view bytes);
 // denied while it is open.
 class InputFile {
   public:
-    explicit InputFile(std::string_view path);
+    // How the file is found. through_last_directory opens the name inside the
+    // directory this thread last opened a file in that way, which it keeps
+    // open, instead of walking the whole path again: far cheaper for the
+    // many files of one directory, but a directory renamed or replaced in the
+    // meantime goes unnoticed, so it suits a first look whose finds are
+    // confirmed by path. Windows always goes by path.
+    enum class Lookup { by_path, through_last_directory };
+
+    explicit InputFile(std::string_view path, Lookup lookup = Lookup::by_path);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;

@@ -324,14 +324,61 @@ std::optional<std::string> read_file(std::string_view path) {
     return content;
 }
 
-InputFile::InputFile(std::string_view path) {
+namespace {
+
+// The directory a thread last opened a file in through it, held open so that
+// opening the next file there looks up one name instead of the whole path.
+class LastDirectory {
+  public:
+    LastDirectory() = default;
+    LastDirectory(const LastDirectory&) = delete;
+    LastDirectory& operator=(const LastDirectory&) = delete;
+    ~LastDirectory() { forget(); }
+
+    int open_file(const std::string& host, int flags) {
+        const std::size_t slash = host.rfind('/');
+        const std::string_view directory = std::string_view(host).substr(0, slash + 1);
+        if (directory != directory_) {
+            forget();
+            fd_ = open(std::string(directory).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (fd_ >= 0) {
+                directory_ = directory;
+            }
+        }
+        if (fd_ < 0) {
+            return open(host.c_str(), flags);
+        }
+        return openat(fd_, host.c_str() + slash + 1, flags);
+    }
+
+  private:
+    void forget() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        fd_ = -1;
+        directory_.clear();
+    }
+
+    int fd_ = -1;
+    std::string directory_;
+};
+
+thread_local LastDirectory last_directory;
+
+}  // namespace
+
+InputFile::InputFile(std::string_view path, Lookup lookup) {
     const std::optional<std::string> host = host_path(path);
     if (!host) {
         return;
     }
     // O_NONBLOCK keeps open() from waiting for a writer when the path is a
     // fifo; such a file is refused below, and regular files ignore the flag.
-    const int fd = open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    const int fd = lookup == Lookup::through_last_directory
+                       ? last_directory.open_file(*host, kFlags)
+                       : open(host->c_str(), kFlags);
     if (fd < 0) {
         return;
     }

@@ -294,7 +294,7 @@ std::optional<std::string> read_file(std::string_view path) {
     return content;
 }
 
-InputFile::InputFile(std::string_view path) {
+InputFile::InputFile(std::string_view path, Lookup) {
     // Sharing only with readers keeps another program from changing the file
     // half-way through the read.
     HANDLE file =
