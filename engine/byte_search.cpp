@@ -1,5 +1,6 @@
 #include "engine/byte_search.h"
 
+#include <atomic>
 #include <cstring>
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -34,9 +35,11 @@ bool probe_agrees(const ByteSearch::Probe& probe, const char* at) {
 #if defined(QELVO_X86_VECTORS)
 unsigned lowest_bit(unsigned mask) { return static_cast<unsigned>(__builtin_ctz(mask)); }
 
+std::atomic<bool> avx2_allowed{true};
+
 bool has_avx2() {
     static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
+    return supported && avx2_allowed.load(std::memory_order_relaxed);
 }
 
 // Scans whole vectors of candidate starts from at while they all lie at or
@@ -99,6 +102,14 @@ const char* scan_sse2(const std::array<ByteSearch::Probe, 3>& probes, const char
 #endif
 
 }  // namespace
+
+void ByteSearch::allow_avx2(bool allowed) {
+#if defined(QELVO_X86_VECTORS)
+    avx2_allowed.store(allowed, std::memory_order_relaxed);
+#else
+    static_cast<void>(allowed);
+#endif
+}
 
 ByteSearch::ByteSearch(std::string_view sought, bool ignore_case)
     : sought_(ignore_case ? folded(sought) : std::string(sought)), ignore_case_(ignore_case) {

@@ -27,6 +27,10 @@ class ByteSearch {
 
     std::size_t size() const { return sought_.size(); }
 
+    // Whether the AVX2 scan may run where the processor has it. Tests turn it
+    // off to run the SSE2 scan on such processors too.
+    static void allow_avx2(bool allowed);
+
     // The first occurrence that begins at or after from and ends at or before
     // end, or nullptr. The sought text must not be empty.
     const char* find(const char* from, const char* end) const;

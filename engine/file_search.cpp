@@ -120,7 +120,10 @@ bool FileSearch::contains(const std::string& path) {
     converted_ = plan_->method == SearchMethod::whole_file;
     if (converted_) return contains_converted(path);
     using Lookup = platform::InputFile::Lookup;
-    if (!open_and_search(path, Lookup::through_last_directory)) return false;
+    if (!open_and_search(path, Lookup::through_last_directory)) {
+        file_.reset();
+        return false;
+    }
     // The cheap lookup may have opened a file of a directory that has moved
     // since; a find is confirmed on the file the path names now, which is
     // the one a rewrite replaces. The conversion reads by path already.
@@ -209,6 +212,11 @@ bool FileSearch::replace_in_bytes(const std::string& path, bool& needs_conversio
     // is still open.
     file_.reset();
     return output.flush() && writer.commit();
+}
+
+void FileSearch::release() {
+    file_.reset();
+    contents_.reset();
 }
 
 bool FileSearch::contains_converted(const std::string& path) {

@@ -39,6 +39,9 @@ class FileSearch {
     // Writes the file last tested back, atomically, with every occurrence of
     // the find text (case-sensitive) replaced.
     bool replace(const std::string& path);
+    // Lets go of the file last tested, which Windows keeps others from
+    // writing while it is open.
+    void release();
 
   private:
     void reserve_buffer();

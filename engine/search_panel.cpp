@@ -73,10 +73,12 @@ void record_hit(Engine& engine, Run& run, const SearchPanel& panel, const std::s
 
 void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path,
                  FileSearch& search, const HitAction& on_hit) {
-    if (!search.contains(path)) return;
-    record_hit(engine, run, panel, path);
-    FoundFile found{path, search};
-    on_hit(run, found);
+    if (search.contains(path)) {
+        record_hit(engine, run, panel, path);
+        FoundFile found{path, search};
+        on_hit(run, found);
+    }
+    search.release();
 }
 
 void search_worker(Engine engine, const std::shared_ptr<Run>& run, const SearchPanel& panel,
@@ -106,6 +108,7 @@ void look_ahead(const std::shared_ptr<Run>& run, const SearchInputs& looked_for)
         if (has_text_extension(next->path) && !search.contains(next->path)) {
             run->mark_passable(next->index);
         }
+        search.release();
     }
 }
 
