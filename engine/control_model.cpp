@@ -69,7 +69,10 @@ std::string ControlModel::text(std::string_view name) const {
 }
 
 void ControlModel::set_text(std::string_view name, std::string value) {
-    write(name, ControlProperty::text, [&](Control& c) { c.text = std::move(value); });
+    write(name, ControlProperty::text, [&](Control& c) {
+        c.text = std::move(value);
+        text_version_.fetch_add(1);
+    });
 }
 
 bool ControlModel::checked(std::string_view name) const {
@@ -161,6 +164,8 @@ void ControlModel::set_items(std::string_view name, std::vector<std::string> ite
 void ControlModel::add_item(std::string_view name, std::string item) {
     write(name, ControlProperty::items, [&](Control& c) { c.items.push_back(std::move(item)); });
 }
+
+std::uint64_t ControlModel::text_version() const { return text_version_.load(); }
 
 std::uint64_t ControlModel::version() const {
     std::lock_guard lock(mutex_);

@@ -6,6 +6,7 @@
 // on a job and no job waits on a reader. Texts are GBK.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -94,6 +95,10 @@ class ControlModel {
 
     // Grows by one on every write; a mirror compares it to skip idle work.
     std::uint64_t version() const;
+    // Grows on every write of a text or caption, before the lock is released
+    // and without taking it: a reader that sees the same value again knows
+    // that no text has changed since it last read them.
+    std::uint64_t text_version() const;
 
   private:
     struct Control {
@@ -120,6 +125,7 @@ class ControlModel {
     mutable std::mutex mutex_;
     std::map<std::string, Control, std::less<>> controls_;
     std::uint64_t version_ = 0;
+    std::atomic<std::uint64_t> text_version_{0};
     ControlChangeListener listener_;
 };
 

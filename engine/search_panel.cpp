@@ -85,10 +85,18 @@ void search_worker(Engine engine, const std::shared_ptr<Run>& run, const SearchP
                    const HitAction& on_hit, const SearchInputs& looked_for) {
     const JobButton button{panel.start_button, panel.idle_caption};
     SearchInputs inputs;
+    std::optional<std::uint64_t> inputs_version;
+    // The texts are read with every claim; reading them again when no text
+    // has changed since would give the same inputs.
+    auto read_claim_inputs = [&] {
+        const std::uint64_t version = engine.controls.text_version();
+        if (version == inputs_version) return;
+        inputs = read_inputs(engine.controls, panel);
+        inputs_version = version;
+    };
     FileSearch search;
-    while (std::optional<ClaimedFile> claimed = claim_next_file(
-               engine, *run, button, [](std::int32_t) {},
-               [&] { inputs = read_inputs(engine.controls, panel); })) {
+    while (std::optional<ClaimedFile> claimed =
+               claim_next_file(engine, *run, button, [](std::int32_t) {}, read_claim_inputs)) {
         // A look-ahead for the same texts found that the file lacks them.
         if (claimed->passable && inputs == looked_for) continue;
         if (has_text_extension(claimed->path)) {

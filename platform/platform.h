@@ -71,24 +71,23 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // False when the path could not be opened or is not a regular file.
+    // False when the path could not be opened or is not a regular file. The
+    // cheaper lookup skips the second test on POSIX: a fifo opened there
+    // cannot block a read, and a find in anything else is confirmed by path.
     bool is_open() const { return handle_ != kClosed; }
     // Up to capacity bytes; 0 at the end of the file, nothing on failure.
     std::optional<std::size_t> read(char* into, std::size_t capacity);
-    // Whether the last read reached the end: it gave nothing, or fewer bytes
-    // than asked for and the file's size when it was opened, which spares
-    // most files the extra read that would give nothing.
+    // Whether the last read reached the end: it gave fewer bytes than asked
+    // for, which a regular file does only at its end. That spares most files
+    // the extra read that would give nothing.
     bool at_end() const { return at_end_; }
     // Back to the first byte, for a second pass.
     bool rewind();
 
   private:
     static constexpr std::intptr_t kClosed = -1;
-    void count_read(std::size_t asked, std::size_t got);
 
     std::intptr_t handle_ = kClosed;
-    std::uint64_t size_at_open_ = 0;
-    std::uint64_t position_ = 0;
     bool at_end_ = false;
 };
 

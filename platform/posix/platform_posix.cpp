@@ -373,12 +373,14 @@ InputFile::InputFile(std::string_view path, Lookup lookup) {
     if (!host) {
         return;
     }
-    // O_NONBLOCK keeps open() from waiting for a writer when the path is a
-    // fifo; such a file is refused below, and regular files ignore the flag.
+    // O_NONBLOCK keeps open() and read() from waiting for a writer when the
+    // path is a fifo; regular files ignore the flag.
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    const int fd = lookup == Lookup::through_last_directory
-                       ? last_directory.open_file(*host, kFlags)
-                       : open(host->c_str(), kFlags);
+    if (lookup == Lookup::through_last_directory) {
+        handle_ = last_directory.open_file(*host, kFlags);
+        return;
+    }
+    const int fd = open(host->c_str(), kFlags);
     if (fd < 0) {
         return;
     }
@@ -388,7 +390,6 @@ InputFile::InputFile(std::string_view path, Lookup lookup) {
         return;
     }
     handle_ = fd;
-    size_at_open_ = static_cast<std::uint64_t>(status.st_size);
 }
 
 InputFile::~InputFile() {
@@ -404,7 +405,7 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     for (;;) {
         const ssize_t got = ::read(static_cast<int>(handle_), into, capacity);
         if (got >= 0) {
-            count_read(capacity, static_cast<std::size_t>(got));
+            at_end_ = static_cast<std::size_t>(got) < capacity;
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
@@ -417,14 +418,16 @@ bool InputFile::rewind() {
     if (!is_open() || lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) {
         return false;
     }
-    position_ = 0;
     at_end_ = false;
     return true;
 }
 
 AtomicFileWriter::AtomicFileWriter(std::string_view path) {
     if (const std::optional<std::string> host = host_path(path)) {
-        state_ = open_temporary(*host, 0666 & ~current_umask());
+        // Read once: this program never changes its umask, and reading it
+        // costs a file of /proc for every file written.
+        static const mode_t new_file_mode = 0666 & ~current_umask();
+        state_ = open_temporary(*host, new_file_mode);
     }
 }
 

@@ -303,13 +303,11 @@ InputFile::InputFile(std::string_view path, Lookup) {
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
-    LARGE_INTEGER size{};
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+    if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
         return;
     }
     handle_ = reinterpret_cast<std::intptr_t>(file);
-    size_at_open_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
 InputFile::~InputFile() {
@@ -325,7 +323,7 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into, asked, &got, nullptr)) {
         return std::nullopt;
     }
-    count_read(asked, got);
+    at_end_ = got < asked;
     return got;
 }
 
@@ -335,7 +333,6 @@ bool InputFile::rewind() {
         SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN) == 0) {
         return false;
     }
-    position_ = 0;
     at_end_ = false;
     return true;
 }
