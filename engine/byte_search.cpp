@@ -55,23 +55,25 @@ int commonness(char byte) {
     return value < 0x20 || value == 0x7F ? 1 : 40;
 }
 
-// The offsets of the two rarest bytes, the rarest first; a text of one byte
-// gives its only offset twice.
+// The offsets of two rare bytes, the rarest first. Of bytes as rare as each
+// other the second is the one farthest from the first, so that the two lie
+// in different characters: two bytes of one character agree wherever that
+// character occurs. A text of one byte gives its only offset twice.
 std::array<std::size_t, 2> rarest_offsets(std::string_view text) {
-    std::array<std::size_t, 2> offsets{0, 0};
-    std::array<int, 2> seen{256, 256};
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const int value = commonness(text[at]);
-        if (value < seen[0]) {
-            offsets = {at, offsets[0]};
-            seen = {value, seen[0]};
-        } else if (value < seen[1]) {
-            offsets[1] = at;
-            seen[1] = value;
-        }
+    std::size_t first = 0;
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        if (commonness(text[at]) < commonness(text[first])) first = at;
     }
-    if (text.size() == 1) offsets[1] = offsets[0];
-    return offsets;
+    auto distance = [first](std::size_t at) { return at > first ? at - first : first - at; };
+    std::size_t second = first;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (at == first) continue;
+        const bool rarer = second == first || commonness(text[at]) < commonness(text[second]);
+        const bool as_rare_farther =
+            commonness(text[at]) == commonness(text[second]) && distance(at) > distance(second);
+        if (rarer || as_rare_farther) second = at;
+    }
+    return {first, second};
 }
 
 #if defined(QELVO_X86_VECTORS)

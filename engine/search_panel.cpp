@@ -95,8 +95,8 @@ void search_worker(Engine engine, const std::shared_ptr<Run>& run, const SearchP
         inputs_version = version;
     };
     FileSearch search;
-    while (std::optional<ClaimedFile> claimed =
-               claim_next_file(engine, *run, button, [](std::int32_t) {}, read_claim_inputs)) {
+    while (std::optional<ClaimedFile> claimed = claim_next_file(
+               engine, *run, button, [](std::int32_t) {}, read_claim_inputs)) {
         // A look-ahead for the same texts found that the file lacks them.
         if (claimed->passable && inputs == looked_for) continue;
         if (has_text_extension(claimed->path)) {
