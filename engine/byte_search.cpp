@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -77,101 +78,175 @@ std::array<std::size_t, 2> rarest_offsets(std::string_view text) {
 }
 
 #if defined(QELVO_X86_VECTORS)
-unsigned lowest_bit(unsigned mask) { return static_cast<unsigned>(__builtin_ctz(mask)); }
+std::atomic<ByteSearch::Vectors> widest_allowed{ByteSearch::Vectors::avx512};
 
-std::atomic<bool> avx2_allowed{true};
-
-bool has_avx2() {
-    static const bool supported = __builtin_cpu_supports("avx2");
-    return supported && avx2_allowed.load(std::memory_order_relaxed);
+ByteSearch::Vectors widest_vectors() {
+    static const ByteSearch::Vectors supported =
+        __builtin_cpu_supports("avx512bw")
+            ? ByteSearch::Vectors::avx512
+            : (__builtin_cpu_supports("avx2") ? ByteSearch::Vectors::avx2
+                                              : ByteSearch::Vectors::sse2);
+    return std::min(supported, widest_allowed.load(std::memory_order_relaxed));
 }
 
-// Scans whole vectors of candidate starts from at while they all lie at or
-// before last_start. Each candidate whose probes agree is handed to
-// verify; the first one it accepts is returned. Otherwise at is left where
-// the scalar scan must go on.
-// Where the probe's byte agrees, one bit per position; a probe that folds
-// also compares the other case.
+// The two probes as the vector loops take them: plain values, so that they
+// stay in registers.
+struct ProbePair {
+    std::size_t offset0, offset1;
+    char one0, other0, one1, other1;
+
+    explicit ProbePair(const std::array<ByteSearch::Probe, 2>& probes)
+        : offset0(probes[0].offset),
+          offset1(probes[1].offset),
+          one0(probes[0].one),
+          other0(probes[0].other),
+          one1(probes[1].one),
+          other1(probes[1].other) {}
+};
+
+// Each loop below moves at over whole vectors of candidate starts, all at or
+// before last_start, up to the first vector in which both probes agree
+// somewhere, and gives the positions that agree as bits (the lowest bit for
+// at itself); 0 once no whole vector is left, with at where a narrower scan
+// goes on. A folding probe also compares its byte's other case. The loops
+// call nothing, so the compared bytes stay in registers.
 template <bool Fold>
-__attribute__((target("avx2"))) inline unsigned probe_mask_avx2(const char* at,
-                                                                const ByteSearch::Probe& probe,
-                                                                __m256i one, __m256i other) {
-    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + probe.offset));
-    __m256i equal = _mm256_cmpeq_epi8(bytes, one);
-    if constexpr (Fold) equal = _mm256_or_si256(equal, _mm256_cmpeq_epi8(bytes, other));
-    return static_cast<unsigned>(_mm256_movemask_epi8(equal));
-}
-
-// Scans whole vectors of candidate starts from at while they all lie at or
-// before last_start. Each candidate whose two probes agree is handed to
-// verify; the first one it accepts is returned. Otherwise at is left where
-// the scalar scan must go on.
-template <bool Fold, typename Verify>
-__attribute__((target("avx2"))) const char* scan_avx2(
-    const std::array<ByteSearch::Probe, 2>& probes, const char*& at, const char* last_start,
-    Verify verify) {
-    const __m256i one0 = _mm256_set1_epi8(probes[0].one);
-    const __m256i other0 = _mm256_set1_epi8(probes[0].other);
-    const __m256i one1 = _mm256_set1_epi8(probes[1].one);
-    const __m256i other1 = _mm256_set1_epi8(probes[1].other);
-    for (; last_start - at >= 31; at += 32) {
-        unsigned mask = probe_mask_avx2<Fold>(at, probes[0], one0, other0) &
-                        probe_mask_avx2<Fold>(at, probes[1], one1, other1);
-        for (; mask != 0; mask &= mask - 1) {
-            if (verify(at + lowest_bit(mask))) return at + lowest_bit(mask);
+__attribute__((target("avx512bw"))) std::uint64_t next_agreement_avx512(const char*& at,
+                                                                        const char* last_start,
+                                                                        const ProbePair& p) {
+    const __m512i one0 = _mm512_set1_epi8(p.one0);
+    const __m512i other0 = _mm512_set1_epi8(p.other0);
+    const __m512i one1 = _mm512_set1_epi8(p.one1);
+    const __m512i other1 = _mm512_set1_epi8(p.other1);
+    for (const char* block = at; last_start - block >= 63; block += 64) {
+        const __m512i bytes0 = _mm512_loadu_si512(block + p.offset0);
+        const __m512i bytes1 = _mm512_loadu_si512(block + p.offset1);
+        __mmask64 equal0 = _mm512_cmpeq_epi8_mask(bytes0, one0);
+        __mmask64 equal1 = _mm512_cmpeq_epi8_mask(bytes1, one1);
+        if constexpr (Fold) {
+            equal0 |= _mm512_cmpeq_epi8_mask(bytes0, other0);
+            equal1 |= _mm512_cmpeq_epi8_mask(bytes1, other1);
         }
+        if (const auto mask = static_cast<std::uint64_t>(equal0 & equal1); mask != 0) {
+            at = block;
+            return mask;
+        }
+        at = block + 64;
     }
-    return nullptr;
+    return 0;
 }
 
 template <bool Fold>
-inline unsigned probe_mask_sse2(const char* at, const ByteSearch::Probe& probe, __m128i one,
-                                __m128i other) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + probe.offset));
-    __m128i equal = _mm_cmpeq_epi8(bytes, one);
-    if constexpr (Fold) equal = _mm_or_si128(equal, _mm_cmpeq_epi8(bytes, other));
-    return static_cast<unsigned>(_mm_movemask_epi8(equal));
-}
-
-template <bool Fold, typename Verify>
-const char* scan_sse2(const std::array<ByteSearch::Probe, 2>& probes, const char*& at,
-                      const char* last_start, Verify verify) {
-    const __m128i one0 = _mm_set1_epi8(probes[0].one);
-    const __m128i other0 = _mm_set1_epi8(probes[0].other);
-    const __m128i one1 = _mm_set1_epi8(probes[1].one);
-    const __m128i other1 = _mm_set1_epi8(probes[1].other);
-    for (; last_start - at >= 15; at += 16) {
-        unsigned mask = probe_mask_sse2<Fold>(at, probes[0], one0, other0) &
-                        probe_mask_sse2<Fold>(at, probes[1], one1, other1);
-        for (; mask != 0; mask &= mask - 1) {
-            if (verify(at + lowest_bit(mask))) return at + lowest_bit(mask);
+__attribute__((target("avx2"))) std::uint64_t next_agreement_avx2(const char*& at,
+                                                                  const char* last_start,
+                                                                  const ProbePair& p) {
+    const __m256i one0 = _mm256_set1_epi8(p.one0);
+    const __m256i other0 = _mm256_set1_epi8(p.other0);
+    const __m256i one1 = _mm256_set1_epi8(p.one1);
+    const __m256i other1 = _mm256_set1_epi8(p.other1);
+    for (const char* block = at; last_start - block >= 31; block += 32) {
+        const __m256i bytes0 =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + p.offset0));
+        const __m256i bytes1 =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + p.offset1));
+        __m256i equal0 = _mm256_cmpeq_epi8(bytes0, one0);
+        __m256i equal1 = _mm256_cmpeq_epi8(bytes1, one1);
+        if constexpr (Fold) {
+            equal0 = _mm256_or_si256(equal0, _mm256_cmpeq_epi8(bytes0, other0));
+            equal1 = _mm256_or_si256(equal1, _mm256_cmpeq_epi8(bytes1, other1));
         }
+        const auto mask =
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(equal0, equal1)));
+        if (mask != 0) {
+            at = block;
+            return mask;
+        }
+        at = block + 32;
     }
-    return nullptr;
+    return 0;
 }
 
-// The vector scan for the probes: the widest the processor allows, and
-// comparing a second form of a byte only where a probe has one.
+template <bool Fold>
+std::uint64_t next_agreement_sse2(const char*& at, const char* last_start, const ProbePair& p) {
+    const __m128i one0 = _mm_set1_epi8(p.one0);
+    const __m128i other0 = _mm_set1_epi8(p.other0);
+    const __m128i one1 = _mm_set1_epi8(p.one1);
+    const __m128i other1 = _mm_set1_epi8(p.other1);
+    for (const char* block = at; last_start - block >= 15; block += 16) {
+        const __m128i bytes0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + p.offset0));
+        const __m128i bytes1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + p.offset1));
+        __m128i equal0 = _mm_cmpeq_epi8(bytes0, one0);
+        __m128i equal1 = _mm_cmpeq_epi8(bytes1, one1);
+        if constexpr (Fold) {
+            equal0 = _mm_or_si128(equal0, _mm_cmpeq_epi8(bytes0, other0));
+            equal1 = _mm_or_si128(equal1, _mm_cmpeq_epi8(bytes1, other1));
+        }
+        const auto mask =
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(equal0, equal1)));
+        if (mask != 0) {
+            at = block;
+            return mask;
+        }
+        at = block + 16;
+    }
+    return 0;
+}
+
+// The vector scan of the given width, verifying the candidates of each
+// vector in which the probes agree; nothing when no whole vector holds a
+// match, with at where a narrower scan goes on.
+template <bool Fold, typename Verify>
+const char* scan(ByteSearch::Vectors width, const ProbePair& probes, const char*& at,
+                 const char* last_start, Verify verify) {
+    for (;;) {
+        std::uint64_t mask = 0;
+        std::size_t step = 0;
+        if (width == ByteSearch::Vectors::avx512) {
+            mask = next_agreement_avx512<Fold>(at, last_start, probes);
+            step = 64;
+        } else if (width == ByteSearch::Vectors::avx2) {
+            mask = next_agreement_avx2<Fold>(at, last_start, probes);
+            step = 32;
+        } else {
+            mask = next_agreement_sse2<Fold>(at, last_start, probes);
+            step = 16;
+        }
+        if (mask == 0) return nullptr;
+        for (; mask != 0; mask &= mask - 1) {
+            const char* candidate = at + __builtin_ctzll(mask);
+            if (verify(candidate)) return candidate;
+        }
+        at += step;
+    }
+}
+
+// Every vector width the processor allows, widest first, each going on
+// where the wider one left off; a second case is compared only where a probe
+// has one.
 template <typename Verify>
 const char* scan_vectors(const std::array<ByteSearch::Probe, 2>& probes, const char*& at,
                          const char* last_start, Verify verify) {
+    const ProbePair pair(probes);
     const bool fold = probes[0].one != probes[0].other || probes[1].one != probes[1].other;
-    if (has_avx2()) {
-        return fold ? scan_avx2<true>(probes, at, last_start, verify)
-                    : scan_avx2<false>(probes, at, last_start, verify);
+    const ByteSearch::Vectors widest = widest_vectors();
+    for (const ByteSearch::Vectors width :
+         {ByteSearch::Vectors::avx512, ByteSearch::Vectors::avx2, ByteSearch::Vectors::sse2}) {
+        if (width > widest) continue;
+        const char* found = fold ? scan<true>(width, pair, at, last_start, verify)
+                                 : scan<false>(width, pair, at, last_start, verify);
+        if (found != nullptr) return found;
     }
-    return fold ? scan_sse2<true>(probes, at, last_start, verify)
-                : scan_sse2<false>(probes, at, last_start, verify);
+    return nullptr;
 }
 #endif
 
 }  // namespace
 
-void ByteSearch::allow_avx2(bool allowed) {
+void ByteSearch::limit_vectors(Vectors widest) {
 #if defined(QELVO_X86_VECTORS)
-    avx2_allowed.store(allowed, std::memory_order_relaxed);
+    widest_allowed.store(widest, std::memory_order_relaxed);
 #else
-    static_cast<void>(allowed);
+    static_cast<void>(widest);
 #endif
 }
 

@@ -5,8 +5,9 @@
 //
 // Candidates are found by comparing the two rarest bytes of the sought text
 // (by how common each byte is in English, code, GBK and Chinese UTF-8) with a
-// whole vector of positions at once, 32 with AVX2 where the processor has it
-// and 16 with SSE2 otherwise; only where both agree are the other bytes
+// whole vector of positions at once: 64 with AVX-512, 32 with AVX2, where the
+// processor has them, and 16 with SSE2 otherwise; only where both agree are
+// the other bytes
 // compared. Two rare bytes at a fixed distance seldom agree by chance, so the
 // scan runs at close to memory speed, with letter case ignored or not.
 #pragma once
@@ -26,9 +27,10 @@ class ByteSearch {
 
     std::size_t size() const { return sought_.size(); }
 
-    // Whether the AVX2 scan may run where the processor has it. Tests turn it
-    // off to run the SSE2 scan on such processors too.
-    static void allow_avx2(bool allowed);
+    // The widest vector scan that may run where the processor has it. Tests
+    // narrow it to run every scan on processors that have a wider one.
+    enum class Vectors { sse2, avx2, avx512 };
+    static void limit_vectors(Vectors widest);
 
     // The first occurrence that begins at or after from and ends at or before
     // end, or nullptr. The sought text must not be empty.

@@ -176,16 +176,25 @@ std::string describe(const Range& range, std::string_view needle, bool ignore_ca
            std::to_string(range.end);
 }
 
-// Each case runs with the widest vector scan the processor has, and with the SSE2 scan.
-class ByteSearchScan : public ::testing::TestWithParam<bool> {
+// Each case runs with every vector scan up to the widest the processor has.
+class ByteSearchScan : public ::testing::TestWithParam<ByteSearch::Vectors> {
   protected:
-    void SetUp() override { ByteSearch::allow_avx2(GetParam()); }
-    void TearDown() override { ByteSearch::allow_avx2(true); }
+    void SetUp() override { ByteSearch::limit_vectors(GetParam()); }
+    void TearDown() override { ByteSearch::limit_vectors(ByteSearch::Vectors::avx512); }
 };
 
-INSTANTIATE_TEST_SUITE_P(VectorWidths, ByteSearchScan, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Widest" : "Sse2";
+INSTANTIATE_TEST_SUITE_P(VectorWidths, ByteSearchScan,
+                         ::testing::Values(ByteSearch::Vectors::avx512, ByteSearch::Vectors::avx2,
+                                           ByteSearch::Vectors::sse2),
+                         [](const ::testing::TestParamInfo<ByteSearch::Vectors>& info) {
+                             switch (info.param) {
+                                 case ByteSearch::Vectors::avx512:
+                                     return "Avx512";
+                                 case ByteSearch::Vectors::avx2:
+                                     return "Avx2";
+                                 default:
+                                     return "Sse2";
+                             }
                          });
 
 TEST_P(ByteSearchScan, FindsWhatComparingEveryPositionFinds) {
