@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -35,6 +37,54 @@ std::vector<int> claim_concurrently(qelvo::Run& run, int threads, int paths) {
     std::vector<int> counts;
     for (auto& count : taken) counts.push_back(count.load());
     return counts;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Looking ahead while the list is collected
+
+TEST(RunLookAhead, TakesPathsInListOrderAsTheyComeAndEndsWithCollecting) {
+    EngineState state;
+    std::shared_ptr<qelvo::Run> run = state.begin_run({});
+    std::vector<std::string> taken;
+    std::thread look_ahead([&] {
+        while (std::optional<LookAheadPath> next = run->take_for_look_ahead()) {
+            EXPECT_EQ(next->index, taken.size());
+            taken.push_back(next->path);
+        }
+    });
+    for (int i = 0; i < 200; ++i) run->append_path("C:\\f" + std::to_string(i));
+    // What is not taken when collecting ends is left to the workers.
+    run->end_collecting();
+    look_ahead.join();
+    ASSERT_LE(taken.size(), 200u);
+    for (std::size_t i = 0; i < taken.size(); ++i) EXPECT_EQ(taken[i], "C:\\f" + std::to_string(i));
+    EXPECT_FALSE(run->take_for_look_ahead());
+}
+
+TEST(RunLookAhead, StopOrEmptyingWakesAWaitingLookAheadOnceCollectingEnds) {
+    for (const bool empty : {false, true}) {
+        EngineState state;
+        std::shared_ptr<qelvo::Run> run = state.begin_run({});
+        std::thread look_ahead([&] { EXPECT_FALSE(run->take_for_look_ahead()); });
+        if (empty) {
+            state.reset_for_click();
+        } else {
+            run->request_driver_stop();
+        }
+        run->end_collecting();
+        look_ahead.join();
+    }
+}
+
+TEST(RunLookAhead, ClaimTellsWhichFilesWereMarkedPassable) {
+    EngineState state;
+    std::shared_ptr<qelvo::Run> run = run_with_paths(state, 3);
+    run->mark_passable(1);
+    run->mark_passable(7);  // past the list: ignored
+    std::vector<bool> passable;
+    while (auto claimed = run->claim([](std::int32_t) {}, [] {}))
+        passable.push_back(claimed->passable);
+    EXPECT_EQ(passable, (std::vector<bool>{false, true, false}));
 }
 
 TEST(RunClaims, EveryFileIsClaimedExactlyOnce) {
