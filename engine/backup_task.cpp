@@ -73,10 +73,11 @@ void backup_worker(Engine& engine, const std::shared_ptr<Run>& run) {
     std::optional<std::int32_t> claim_number;
     auto remember_number = [&](std::int32_t number) { claim_number = number; };
     auto show_taken_count = [&] {
-        if (claim_number && engine.state.is_current(*run)) {
+        if (!claim_number) return;
+        engine.state.if_current(*run, [&] {
             engine.controls.set_caption("透明标签2",
                                         texts().taken + text::decimal_text(*claim_number));
-        }
+        });
     };
     for (;;) {
         claim_number.reset();
@@ -120,9 +121,10 @@ void on_execute_button_click(Engine& engine) {
         engine.state.stop_driver();
         return;
     }
-    controls.set_caption(kStartButton, texts().running);
     save_histories(engine.history, {{"组合框_文件路径3", "文件路径"}});
-    std::shared_ptr<Run> run = engine.state.begin_run(read_run_flags(controls));
+    std::shared_ptr<Run> run = engine.state.begin_run(read_run_flags(controls), kStartButton, [&] {
+        controls.set_caption(kStartButton, texts().running);
+    });
     engine.state.start_thread([engine, run]() mutable { backup_driver(engine, run); });
 }
 

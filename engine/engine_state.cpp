@@ -33,11 +33,28 @@ void EngineState::empty_list_for_panel_switch() {
     }
 }
 
-std::shared_ptr<Run> EngineState::begin_run(RunFlags flags) {
+std::shared_ptr<Run> EngineState::begin_run(RunFlags flags, std::string_view job,
+                                            const std::function<void()>& also_locked) {
     std::lock_guard lock(current_mutex_);
     current_ = std::make_shared<Run>(++last_id_, flags);
     current_id_.store(current_->id());
+    if (!job.empty()) latest_of_job_.insert_or_assign(std::string(job), current_->id());
+    if (also_locked) also_locked();
     return current_;
+}
+
+bool EngineState::if_current(const Run& run, const std::function<void()>& write) {
+    std::lock_guard lock(current_mutex_);
+    if (!is_current(run)) return false;
+    write();
+    return true;
+}
+
+void EngineState::end_run(Run& run, std::string_view job, const std::function<void()>& write_idle) {
+    std::lock_guard lock(current_mutex_);
+    if (!run.mark_ended()) return;
+    const auto latest = latest_of_job_.find(job);
+    if (latest == latest_of_job_.end() || latest->second == run.id()) write_idle();
 }
 
 std::shared_ptr<Run> EngineState::current_run() const {

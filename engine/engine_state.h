@@ -8,8 +8,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 #include "engine/run.h"
 
@@ -36,9 +39,22 @@ class EngineState {
     // counter zeroed.
     void empty_list_for_panel_switch();
 
-    std::shared_ptr<Run> begin_run(RunFlags flags);
+    // Makes a new run of a job (named by its start button) the current one.
+    // also_locked runs under the lock that orders runs, where the click
+    // writes the job's running caption, so that no worker of an earlier run
+    // can decide on that button between the two.
+    std::shared_ptr<Run> begin_run(RunFlags flags, std::string_view job = {},
+                                   const std::function<void()>& also_locked = {});
     std::shared_ptr<Run> current_run() const;
     bool is_current(const Run& run) const { return current_id_.load() == run.id(); }
+
+    // Under the lock that orders runs: runs write when the run is still the
+    // current one, and tells whether it did.
+    bool if_current(const Run& run, const std::function<void()>& write);
+    // Under the same lock: the first call for a run whose list is exhausted
+    // runs write_idle, unless its job has begun a newer run since. The
+    // job's button goes back to idle even when another job's run is current.
+    void end_run(Run& run, std::string_view job, const std::function<void()>& write_idle);
 
     // Asks the current run's driver to add no further path and start no
     // further worker.
@@ -65,9 +81,13 @@ class EngineState {
     ThreadStarter starter_;
     std::shared_ptr<ThreadCount> threads_ = std::make_shared<ThreadCount>();
 
-    mutable std::mutex current_mutex_;  // guards current_ only, held for a copy
+    // Orders runs: guards current_, last_id_ and latest_of_job_. Recursive,
+    // because what is written under it tells the model's listener, and a
+    // listener may click a start button on the same thread.
+    mutable std::recursive_mutex current_mutex_;
     std::shared_ptr<Run> current_;
-    std::uint64_t last_id_ = 0;  // guarded by current_mutex_
+    std::uint64_t last_id_ = 0;
+    std::map<std::string, std::uint64_t, std::less<>> latest_of_job_;
     std::atomic<std::uint64_t> current_id_{0};
 };
 

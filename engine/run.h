@@ -58,6 +58,8 @@ class Run {
     void reset_claim_counter() { claims_.store(0); }
 
     void request_driver_stop() { driver_stop_.store(true); }
+    // True for the first caller only: the one that ends the run.
+    bool mark_ended() { return !ended_.exchange(true); }
     bool driver_stop_requested() const { return driver_stop_.load(); }
     // The driver stops collecting when told to stop or when its list is
     // emptied.
@@ -98,6 +100,7 @@ class Run {
     std::atomic<std::int32_t> found_{0};
     std::atomic<bool> emptied_{false};
     std::atomic<bool> driver_stop_{false};
+    std::atomic<bool> ended_{false};
 
     std::mutex result_lock_;
     std::int32_t hits_ = 0;  // guarded by result_lock_

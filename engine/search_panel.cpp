@@ -64,11 +64,14 @@ void record_hit(Engine& engine, Run& run, const SearchPanel& panel, const std::s
     std::lock_guard lock(run.result_lock());
     const std::int32_t hit = run.next_hit_number();
     // A run that a newer one replaced still finishes its file, but the lower
-    // area belongs to the newer run now.
-    if (!engine.state.is_current(run)) return;
-    const std::string number = text::decimal_text(hit);
-    engine.controls.set_caption("透明标签2", panel.count_prefix + number);
-    engine.controls.insert_row("超级列表框1", static_cast<std::size_t>(hit - 1), {number, path});
+    // area belongs to the newer run now; deciding and writing under the lock
+    // that orders runs keeps a newer run's cleared list clear.
+    engine.state.if_current(run, [&] {
+        const std::string number = text::decimal_text(hit);
+        engine.controls.set_caption("透明标签2", panel.count_prefix + number);
+        engine.controls.insert_row("超级列表框1", static_cast<std::size_t>(hit - 1),
+                                   {number, path});
+    });
 }
 
 void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path,
@@ -178,9 +181,10 @@ void click_search_button(Engine engine, const SearchPanel& panel, const HitActio
         engine.state.stop_driver();
         return;
     }
-    controls.set_caption(panel.start_button, panel.running_caption);
     save_histories(engine.history, panel.histories);
-    std::shared_ptr<Run> run = engine.state.begin_run(read_run_flags(controls, panel));
+    std::shared_ptr<Run> run = engine.state.begin_run(
+        read_run_flags(controls, panel), panel.start_button,
+        [&] { controls.set_caption(panel.start_button, panel.running_caption); });
     engine.state.start_thread(
         [engine, run, &panel, on_hit] { search_driver(engine, run, panel, on_hit); });
 }

@@ -16,7 +16,8 @@ std::optional<ClaimedFile> claim_next_file(Engine& engine, Run& run, const JobBu
         },
         read_inputs);
     if (claimed) return claimed;
-    if (current) engine.controls.set_caption(button.name, button.idle_caption);
+    engine.state.end_run(run, button.name,
+                         [&] { engine.controls.set_caption(button.name, button.idle_caption); });
     run.request_driver_stop();
     return std::nullopt;
 }

@@ -19,10 +19,11 @@ struct JobButton {
     std::string idle_caption;  // GBK
 };
 
-// A worker's claim. The progress bar shows the claim number; when the list
-// is exhausted the job's button returns to its idle caption and the driver
-// is told to stop, and nothing is returned. A worker of a run that is no
-// longer current ends quietly, leaving the controls to the new run.
+// A worker's claim. The progress bar shows the claim number while the run is
+// current. When the list is exhausted, the first worker to find it so
+// returns the job's button to its idle caption, unless the job has begun a
+// newer run since (another job's run may be current: its own button still
+// goes back), the driver is told to stop, and nothing is returned.
 std::optional<ClaimedFile> claim_next_file(Engine& engine, Run& run, const JobButton& button,
                                            const std::function<void(std::int32_t)>& also_locked,
                                            const std::function<void()>& read_inputs);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -14,8 +15,9 @@
 namespace qelvo::testing {
 namespace {
 
-std::shared_ptr<qelvo::Run> run_with_paths(EngineState& state, int count) {
-    std::shared_ptr<qelvo::Run> run = state.begin_run({});
+std::shared_ptr<qelvo::Run> run_with_paths(EngineState& state, int count,
+                                           std::string_view job = "按钮_开始替换") {
+    std::shared_ptr<qelvo::Run> run = state.begin_run({}, job);
     for (int i = 0; i < count; ++i) run->append_path("C:\\f" + std::to_string(i));
     return run;
 }
@@ -179,6 +181,44 @@ TEST_F(ClaimNextFile, WorkerOfAReplacedRunLeavesTheControlsAlone) {
     EXPECT_FALSE(claim(*old_run));
     EXPECT_EQ(shown("按钮_开始替换"), "停止替换");
     EXPECT_EQ(controls.progress_position("进度条1"), 7);
+}
+
+TEST_F(ClaimNextFile, ReplaceButtonGoesIdleWhenTheFindJobStartedMeanwhile) {
+    std::shared_ptr<qelvo::Run> replace_run = run_with_paths(state, 1);
+    set("按钮_开始替换", "停止替换");
+    ASSERT_TRUE(claim(*replace_run));
+    // The user switches panels and starts a find run while the file is in hand.
+    state.reset_for_click();
+    run_with_paths(state, 1, "按钮_开始查找");
+    set("按钮_开始查找", "暂停查找");
+    controls.set_progress_position("进度条1", 7);
+    EXPECT_FALSE(claim(*replace_run));
+    EXPECT_EQ(shown("按钮_开始替换"), "开始替换");
+    EXPECT_EQ(shown("按钮_开始查找"), "暂停查找");
+    // The lower area belongs to the find run.
+    EXPECT_EQ(controls.progress_position("进度条1"), 7);
+}
+
+TEST_F(ClaimNextFile, OnlyTheFirstWorkerToFindTheListExhaustedWritesTheCaption) {
+    std::shared_ptr<qelvo::Run> run = run_with_paths(state, 0);
+    EXPECT_FALSE(claim(*run));
+    EXPECT_EQ(shown("按钮_开始替换"), "开始替换");
+    set("按钮_开始替换", "something else");
+    EXPECT_FALSE(claim(*run));
+    EXPECT_EQ(shown("按钮_开始替换"), "something else");
+}
+
+TEST_F(ClaimNextFile, IdleCaptionNeverLandsAfterANewerRunOfTheJobBegan) {
+    // The last worker of each run races with the click that starts the next
+    // one; whichever comes first, the button ends on the newer run's caption.
+    for (int round = 0; round < 200; ++round) {
+        std::shared_ptr<qelvo::Run> old_run = run_with_paths(state, 0);
+        std::thread worker([&] { claim(*old_run); });
+        state.reset_for_click();
+        state.begin_run({}, "按钮_开始替换", [&] { set("按钮_开始替换", "停止替换"); });
+        worker.join();
+        ASSERT_EQ(shown("按钮_开始替换"), "停止替换") << "round " << round;
+    }
 }
 
 TEST_F(ClaimNextFile, StartWorkersHonoursTheThreadCountAndAStop) {
