@@ -1,11 +1,14 @@
 #include "cli/headless_run.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <mutex>
 
 #include "cli/command_line.h"
 #include "cli/host_io.h"
+#include "cli/stop_signals.h"
+#include "engine/directory_cache.h"
 #include "engine/gbk_literal.h"
 #include "platform/platform.h"
 
@@ -22,6 +25,26 @@ class StderrMessages : public MessageDialog {
 
   private:
     bool shown_ = false;
+};
+
+// Names every file a run could not write, restore or delete, with the reason.
+class FailurePrinter : public FailureReport {
+  public:
+    void file_failed(const std::string& path, std::string_view what,
+                     const std::string& reason) override {
+        std::lock_guard lock(mutex_);
+        print_line(stderr, "qelvo-cli: " + platform::host_path_from_engine(path) + ": " +
+                               std::string(what) + ": " + reason);
+        any_ = true;
+    }
+    bool any() const {
+        std::lock_guard lock(mutex_);
+        return any_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    bool any_ = false;
 };
 
 // Prints every hit row as it is recorded. Rows are recorded under the run's
@@ -99,14 +122,55 @@ void show_progress(const ControlModel& controls) {
     std::fflush(stderr);
 }
 
-void wait_for_run(EngineState& state, const ControlModel& controls) {
-    if (!is_terminal(stderr)) {
-        state.wait_until_no_threads();
-        return;
+// Waits for the run's threads to end. A stop signal clicks the start button
+// once more, as the stop button of the window: the workers end at their next
+// claim, after the files in hand.
+void wait_for_run(const CommandSpec& command, Engine& engine) {
+    const bool show = is_terminal(stderr);
+    bool stopped = false;
+    while (!engine.state.wait_until_no_threads_for(std::chrono::milliseconds(100))) {
+        if (!stopped && stop_signal_received() != 0) {
+            stopped = true;
+            release_stop_signals();
+            command.click(engine);
+        }
+        if (show) show_progress(engine.controls);
     }
-    while (!state.wait_until_no_threads_for(std::chrono::milliseconds(200)))
-        show_progress(controls);
-    std::fputs("\r                         \r", stderr);
+    if (show) std::fputs("\r                         \r", stderr);
+}
+
+// A PATH that names nothing to walk: neither a directory nor, where the
+// command loads cache files, an existing one. An empty one is left to the
+// job's own check.
+bool names_nothing_to_walk(const CommandSpec& command, const ControlModel& controls) {
+    for (const PositionalSpec& argument : command.positional) {
+        if (argument.kind != ArgumentKind::path) continue;
+        const std::string path = controls.text(argument.control);
+        if (path.empty() || platform::directory_exists(path)) continue;
+        const bool loads_cache = !command.cache_option.empty();
+        if (loads_cache && names_cache_file(path) && platform::exists(path)) continue;
+        return true;
+    }
+    return false;
+}
+
+int status_after_run(bool files_failed) {
+    switch (stop_signal_received()) {
+        case 0:
+            return files_failed ? kFilesNotWritten : kSuccess;
+        case SIGTERM:
+            return kStoppedByTermination;
+        default:
+            return kStoppedByInterrupt;
+    }
+}
+
+// The PATH argument as it was typed.
+std::string path_argument(const CommandSpec& command, const ParsedCommandLine& parsed) {
+    for (std::size_t i = 0; i < command.positional.size(); ++i) {
+        if (command.positional[i].kind == ArgumentKind::path) return parsed.positional[i];
+    }
+    return {};
 }
 
 std::vector<OptionSpec> option_specs(const CommandSpec& command) {
@@ -136,16 +200,22 @@ int run_headless(const CommandSpec& command, const std::vector<std::string>& arg
     ControlModel controls;
     EngineState state;
     StderrMessages messages;
-    Engine engine{controls, state, messages};
+    FailurePrinter failures;
+    Engine engine{controls, state, messages, nullptr, &failures};
     if (command.show_panel) command.show_panel(engine);
     if (!apply_arguments(controls, command, *parsed)) return kInputError;
+    if (names_nothing_to_walk(command, controls)) {
+        print_line(stderr, "qelvo-cli: " + path_argument(command, *parsed) + ": no such directory");
+        return kInputError;
+    }
 
     HitPrinter printer(controls);
     controls.set_change_listener(
         [&printer](const ControlChange& change) { printer.on_change(change); });
+    catch_stop_signals();
     command.click(engine);
     if (messages.shown()) return kInputError;
-    wait_for_run(state, controls);
+    wait_for_run(command, engine);
     controls.set_change_listener(nullptr);
 
     if (controls.caption(command.start_button) != gbk(command.idle_caption)) {
@@ -159,7 +229,7 @@ int run_headless(const CommandSpec& command, const std::vector<std::string>& arg
     if (!command.cache_option.empty() && parsed->flags.contains(command.cache_option)) {
         print_line(stdout, host_from_gbk(controls.caption(command.cache_status_label)));
     }
-    return kSuccess;
+    return status_after_run(failures.any());
 }
 
 }  // namespace qelvo::cli

@@ -14,6 +14,9 @@ enum ExitStatus {
     kUsageError = 1,
     kInputError = 2,
     kNoWorkerStarted = 3,
+    kFilesNotWritten = 4,
+    kStoppedByInterrupt = 130,    // 128 + SIGINT
+    kStoppedByTermination = 143,  // 128 + SIGTERM
 };
 
 // arguments: everything after the command name, in UTF-8.

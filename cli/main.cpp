@@ -47,7 +47,6 @@ starts, except that find's pattern is *.*):
                      program, as DIRECTORY-NAME.ldz
 Options of restore:
   --restore --delete --subfolders --threads TEXT, as on the restore panel
-  --help             show this text
 
 Only files whose extension is a known text extension (txt, html, htm, php,
 c, h, ...) or that have no extension are searched. Files are written back
@@ -60,10 +59,25 @@ count label, for example "找到文件:12" and "成功替换数量为:3"; with -
 the cache writer's status on a third line. Where stderr is a terminal, a
 progress line shows files claimed out of files found.
 
-Exit status: 0 when the run ended; 1 for a malformed command line; 2 when an
-input check fails (its message goes to stderr, for example "文件目录不能为空")
-or an argument holds a character that has no GBK form; 3 when the thread
-count starts no worker.
+Ctrl-C or SIGTERM stops a run as the stop button does: the files in hand
+are finished, the labels are printed, and a second Ctrl-C ends the program at
+once. Each file that could not be written, restored or deleted is named on
+stderr with the reason ("qelvo-cli: PATH: not written: No space left on
+device"); it is listed but not counted.
+
+Exit status:
+  0    the run ended and every file was done
+  1    a malformed command line
+  2    an input check failed (its message goes to stderr, for example
+       "文件目录不能为空"), PATH is neither a directory nor a cache file
+       ("qelvo-cli: PATH: no such directory"), or an argument holds a
+       character that has no GBK form
+  3    the thread count started no worker
+  4    some files were not written, restored or deleted
+  130  stopped by Ctrl-C (SIGINT); 143 stopped by SIGTERM
+
+  -h, --help         show this text
+  --version          show the version
 )";
 
 }  // namespace
@@ -76,8 +90,13 @@ int main(int argc, char** argv) {
         return arguments.empty() ? qelvo::cli::kUsageError : qelvo::cli::kSuccess;
     }
     for (const std::string& argument : arguments) {
-        if (argument == "--help") {
+        if (argument == "--") break;
+        if (argument == "--help" || argument == "-h") {
             std::fputs(kHelp, stdout);
+            return qelvo::cli::kSuccess;
+        }
+        if (argument == "--version") {
+            std::fputs("qelvo-cli " QELVO_VERSION "\n", stdout);
             return qelvo::cli::kSuccess;
         }
     }

@@ -57,34 +57,42 @@ std::string restored_path(const std::string& backup) {
 // original's old contents, so it is not deleted when restoring it failed.
 // A backup whose path holds no exact ".bak" (such as "x.BAK") has nothing to
 // be restored onto, and is deleted when deleting is asked for.
-void take_up_backup(const RunFlags& flags, const std::string& backup) {
+// True when every action asked for succeeded; each failure is reported. A
+// backup without an original to restore onto cannot be restored, but it is
+// no copy of anything either, so deleting it still goes ahead.
+bool take_up_backup(Engine& engine, const RunFlags& flags, const std::string& backup) {
     const std::string original = restored_path(backup);
     const bool has_original = original != backup;
-    bool restore_failed = false;
-    if (flags.restore && has_original) restore_failed = !platform::copy_file(backup, original);
-    if (flags.delete_backups && !restore_failed) platform::delete_file(backup);
+    bool restored = true;
+    bool keep = false;
+    if (flags.restore && !has_original) {
+        report_failure(engine.failures, backup, "not restored", "no \".bak\" in its path");
+        restored = false;
+    } else if (flags.restore && !platform::copy_file(backup, original)) {
+        report_failure(engine.failures, backup, "not restored", platform::last_failure_reason());
+        restored = false;
+        keep = true;
+    }
+    if (!flags.delete_backups || keep) return restored;
+    if (platform::delete_file(backup)) return restored;
+    report_failure(engine.failures, backup, "not deleted", platform::last_failure_reason());
+    return false;
+}
+
+// The count label counts the backups whose every action succeeded.
+void count_success(Engine& engine, Run& run) {
+    std::lock_guard lock(run.result_lock());
+    const std::int32_t successes = run.next_success_number();
+    engine.state.if_current(run, [&] {
+        engine.controls.set_caption("透明标签2", texts().taken + text::decimal_text(successes));
+    });
 }
 
 void backup_worker(Engine& engine, const std::shared_ptr<Run>& run) {
     const JobButton button{kStartButton, texts().idle};
-    // Set under the index lock for a run that is current; the count label is
-    // written there too, once the claim is known to have taken a file, so
-    // the labels of successive claims can never land out of order.
-    std::optional<std::int32_t> claim_number;
-    auto remember_number = [&](std::int32_t number) { claim_number = number; };
-    auto show_taken_count = [&] {
-        if (!claim_number) return;
-        engine.state.if_current(*run, [&] {
-            engine.controls.set_caption("透明标签2",
-                                        texts().taken + text::decimal_text(*claim_number));
-        });
-    };
-    for (;;) {
-        claim_number.reset();
-        std::optional<ClaimedFile> claimed =
-            claim_next_file(engine, *run, button, remember_number, show_taken_count);
-        if (!claimed) return;
-        take_up_backup(run->flags(), claimed->path);
+    while (std::optional<ClaimedFile> claimed = claim_next_file(
+               engine, *run, button, [](std::int32_t) {}, [] {})) {
+        if (take_up_backup(engine, run->flags(), claimed->path)) count_success(engine, *run);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "engine/control_model.h"
 #include "engine/engine_state.h"
+#include "engine/failure_report.h"
 #include "engine/input_history.h"
 #include "engine/message_dialog.h"
 
@@ -13,7 +14,8 @@ struct Engine {
     ControlModel& controls;
     EngineState& state;
     MessageDialog& messages;
-    InputHistory* history = nullptr;  // none: nothing is saved
+    InputHistory* history = nullptr;    // none: nothing is saved
+    FailureReport* failures = nullptr;  // none: failures are only not counted
 };
 
 }  // namespace qelvo

@@ -34,7 +34,7 @@ const SearchPanel& find_panel() {
 
 void on_find_button_click(Engine& engine) {
     // A hit is only listed and counted.
-    click_search_button(engine, find_panel(), [](const Run&, FoundFile&) {});
+    click_search_button(engine, find_panel(), [](Engine&, const Run&, FoundFile&) { return true; });
 }
 
 }  // namespace qelvo

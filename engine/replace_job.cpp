@@ -37,10 +37,16 @@ const SearchPanel& replace_panel() {
 // Backs the file up when asked, then replaces every occurrence and writes
 // the file back atomically in the encoding it was read in, with any bytes
 // from its first zero byte on carried over.
-void replace_in_file(const Run& run, FoundFile& file) {
+bool replace_in_file(Engine& engine, const Run& run, FoundFile& file) {
     // Without the backup the user asked for, a file is left as it is.
-    if (run.flags().backup && !platform::copy_file(file.path, file.path + ".bak")) return;
-    file.search.replace(file.path);
+    if (run.flags().backup && !platform::copy_file(file.path, file.path + ".bak")) {
+        report_failure(engine.failures, file.path, "not written",
+                       "no backup: " + platform::last_failure_reason());
+        return false;
+    }
+    if (file.search.replace(file.path)) return true;
+    report_failure(engine.failures, file.path, "not written", platform::last_failure_reason());
+    return false;
 }
 
 }  // namespace

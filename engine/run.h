@@ -85,6 +85,9 @@ class Run {
     std::mutex& result_lock() { return result_lock_; }
     // The caller holds the result lock.
     std::int32_t next_hit_number() { return ++hits_; }
+    // The caller holds the result lock: the count of files whose work
+    // succeeded, which the count labels show.
+    std::int32_t next_success_number() { return ++successes_; }
 
   private:
     const std::uint64_t id_;
@@ -103,7 +106,8 @@ class Run {
     std::atomic<bool> ended_{false};
 
     std::mutex result_lock_;
-    std::int32_t hits_ = 0;  // guarded by result_lock_
+    std::int32_t hits_ = 0;       // guarded by result_lock_
+    std::int32_t successes_ = 0;  // guarded by result_lock_
 };
 
 }  // namespace qelvo

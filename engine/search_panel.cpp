@@ -60,26 +60,34 @@ SearchInputs read_inputs(const ControlModel& controls, const SearchPanel& panel)
     return inputs;
 }
 
-void record_hit(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path) {
+// A run that a newer one replaced still finishes its file, but the lower area
+// belongs to the newer run now; deciding and writing under the lock that
+// orders runs keeps a newer run's cleared list clear.
+void record_hit(Engine& engine, Run& run, const std::string& path) {
     std::lock_guard lock(run.result_lock());
     const std::int32_t hit = run.next_hit_number();
-    // A run that a newer one replaced still finishes its file, but the lower
-    // area belongs to the newer run now; deciding and writing under the lock
-    // that orders runs keeps a newer run's cleared list clear.
     engine.state.if_current(run, [&] {
-        const std::string number = text::decimal_text(hit);
-        engine.controls.set_caption("透明标签2", panel.count_prefix + number);
         engine.controls.insert_row("超级列表框1", static_cast<std::size_t>(hit - 1),
-                                   {number, path});
+                                   {text::decimal_text(hit), path});
+    });
+}
+
+// The count label counts the files whose work succeeded.
+void count_success(Engine& engine, Run& run, const SearchPanel& panel) {
+    std::lock_guard lock(run.result_lock());
+    const std::int32_t successes = run.next_success_number();
+    engine.state.if_current(run, [&] {
+        engine.controls.set_caption("透明标签2",
+                                    panel.count_prefix + text::decimal_text(successes));
     });
 }
 
 void search_file(Engine& engine, Run& run, const SearchPanel& panel, const std::string& path,
                  FileSearch& search, const HitAction& on_hit) {
     if (search.contains(path)) {
-        record_hit(engine, run, panel, path);
+        record_hit(engine, run, path);
         FoundFile found{path, search};
-        on_hit(run, found);
+        if (on_hit(engine, run, found)) count_success(engine, run, panel);
     }
     search.release();
 }

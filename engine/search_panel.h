@@ -43,7 +43,9 @@ struct FoundFile {
     FileSearch& search;
 };
 
-using HitAction = std::function<void(const Run&, FoundFile&)>;
+// What a job does with a file that holds the find text; false when it
+// failed, so that the file is listed but not counted.
+using HitAction = std::function<bool(Engine&, const Run&, FoundFile&)>;
 
 // The start/stop handler of a search panel, run on the user-interface
 // thread.

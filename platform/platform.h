@@ -121,6 +121,10 @@ class AtomicFileWriter {
 // refused). A new target takes the source's permissions or attributes.
 bool copy_file(std::string_view from, std::string_view to);
 
+// Why the last file operation of this thread that failed did so, in words
+// ("No space left on device"), for messages; empty when none failed.
+std::string last_failure_reason();
+
 // Files only: a directory is not deleted.
 bool delete_file(std::string_view path);
 // True only when the directory was created by this call.

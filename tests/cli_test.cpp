@@ -23,7 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Cli : public CliTest {};
+class Cli : public CliTest {
+  protected:
+    void expect_signal_stops_the_run(int signal_number) const;
+};
 
 TEST_F(Cli, ReplacePrintsEachHitThenTheLabels) {
     spit(root_ / "a.txt", "old");
@@ -137,6 +140,112 @@ TEST_F(Cli, CacheOptionWritesTheListAndReportsItsStatus) {
 
 // A kill at any moment leaves every file holding either its old contents or
 // its new contents, never a mix, nothing empty and nothing missing.
+TEST_F(Cli, PathThatIsNoDirectoryIsAnInputError) {
+    spit(root_ / "a.txt", "a");
+    const std::string missing = (root_ / "no-such-dir").string();
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"replace", missing, "a", "b"},
+          {"find", missing, "a"},
+          {"restore", missing, "--delete"},
+          {"find", (root_ / "a.txt").string(), "a"},
+          {"find", (root_ / "missing.ldz").string(), "a"}}) {
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments[1];
+        EXPECT_EQ(result.err, "qelvo-cli: " + arguments[1] + ": no such directory\n");
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(slurp(root_ / "a.txt"), "a");
+}
+
+TEST_F(Cli, HelpAndVersionComeFromAnywhereBeforeTheEndOfOptions) {
+    const CliResult short_help = run({"find", root_.string(), "-h"});
+    EXPECT_EQ(short_help.status, 0);
+    EXPECT_NE(short_help.out.find("Exit status:"), std::string::npos);
+    EXPECT_NE(short_help.out.find("130"), std::string::npos);
+    const CliResult version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("qelvo-cli ", 0), 0u) << version.out;
+    spit(root_ / "a.txt", "x -h y");
+    EXPECT_EQ(run({"find", root_.string(), "--", "-h"}).out,
+              "1\t" + (root_ / "a.txt").string() + "\n找到文件:1\n成功找到数量为:1\n");
+}
+
+TEST_F(Cli, FileThatCannotBeWrittenIsNamedListedNotCountedAndExitsWithFour) {
+    spit(root_ / "a.txt", "old");
+    spit(root_ / "b.txt", "old");
+    fs::permissions(root_ / "b.txt", fs::perms::owner_read | fs::perms::group_read);
+    const CliResult result = run({"replace", root_.string(), "old", "new"});
+    EXPECT_EQ(result.status, 4);
+    EXPECT_EQ(result.err,
+              "qelvo-cli: " + (root_ / "b.txt").string() + ": not written: Permission denied\n");
+    EXPECT_NE(result.out.find("成功替换数量为:1\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find((root_ / "b.txt").string()), std::string::npos) << "still listed";
+    EXPECT_EQ(slurp(root_ / "a.txt"), "new");
+    EXPECT_EQ(slurp(root_ / "b.txt"), "old");
+}
+
+TEST_F(Cli, RestoreThatFailsIsNamedAndExitsWithFour) {
+    fs::create_directory(root_ / "a.txt");  // nothing can be copied onto a directory
+    spit(root_ / "a.txt.bak", "old");
+    const CliResult result = run({"restore", root_.string(), "--restore", "--delete"});
+    EXPECT_EQ(result.status, 4);
+    EXPECT_EQ(
+        result.err.rfind("qelvo-cli: " + (root_ / "a.txt.bak").string() + ": not restored: ", 0),
+        0u)
+        << result.err;
+    EXPECT_EQ(slurp(root_ / "a.txt.bak"), "old");
+}
+
+// Starts a replace over many large files and sends the signal once a few hits
+// are out; the run must stop early, leave every file whole and no temporary
+// file behind, print its labels and exit with 128 + the signal.
+void Cli::expect_signal_stops_the_run(int signal_number) const {
+    const fs::path& root = root_;
+    const int files = 200;
+    std::string old_contents;
+    for (int i = 0; i < 8000; ++i) old_contents += "line " + std::to_string(i) + " old text\r\n";
+    for (int i = 0; i < files; ++i) spit(root / ("f" + std::to_string(i) + ".txt"), old_contents);
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        redirect("/dev/null", STDERR_FILENO);
+        std::vector<std::string> arguments{"replace",   root.string(), "old",
+                                           "brand new", "--threads",   "2"};
+        exec(arguments);
+    }
+    close(out[1]);
+    std::string printed;
+    char byte;
+    int lines = 0;
+    while (lines < 3 && read(out[0], &byte, 1) == 1) {
+        printed += byte;
+        lines += byte == '\n';
+    }
+    kill(child, signal_number);
+    while (read(out[0], &byte, 1) == 1) printed += byte;
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(out[0]);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
+    EXPECT_NE(printed.find("找到文件:"), std::string::npos) << printed;
+    int rewritten = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        ASSERT_EQ(name.find(".qelvo-"), std::string::npos) << "temporary file left: " << name;
+        const std::string contents = slurp(entry.path());
+        rewritten += contents != old_contents;
+    }
+    EXPECT_LT(rewritten, files) << "the run went on to the end";
+}
+
+TEST_F(Cli, InterruptStopsTheRunAsTheStopButtonDoes) { expect_signal_stops_the_run(SIGINT); }
+
+TEST_F(Cli, TerminationStopsTheRunAsTheStopButtonDoes) { expect_signal_stops_the_run(SIGTERM); }
+
 TEST_F(Cli, KillMidwayLeavesEveryFileWhole) {
     const int files = 300;
     std::string old_contents;

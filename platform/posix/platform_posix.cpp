@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "platform/failure.h"
 #include "platform/platform.h"
 
 namespace qelvo::platform {
@@ -97,7 +98,7 @@ bool write_all(int fd, std::string_view bytes) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            return remember_failure(errno);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -135,19 +136,26 @@ std::optional<WriteTarget> resolve_write_target(const std::string& host) {
         if (errno == ENOENT) {
             return WriteTarget{host, std::nullopt};
         }
+        remember_failure(errno);
         return std::nullopt;
     }
     WriteTarget target{host, std::nullopt};
     if (S_ISLNK(link_status.st_mode)) {
         char* resolved = realpath(host.c_str(), nullptr);
         if (resolved == nullptr) {
+            remember_failure(errno);
             return std::nullopt;
         }
         target.path = resolved;
         std::free(resolved);
     }
     struct stat status {};
-    if (stat(target.path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (stat(target.path.c_str(), &status) != 0) {
+        remember_failure(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        remember_failure(S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
         return std::nullopt;
     }
     target.existing = status;
@@ -213,12 +221,14 @@ std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_
     // Checked on the mode bits, not with access(): root may write anything,
     // yet a read-only file must stay as it is for root too.
     if (target->existing && (target->existing->st_mode & S_IWUSR) == 0) {
+        remember_failure(EACCES);
         return nullptr;
     }
     auto state = std::make_unique<WriterState>();
     state->temporary = temporary_template(target->path);
     state->fd = mkostemp(state->temporary.data(), O_CLOEXEC);
     if (state->fd < 0) {
+        remember_failure(errno);
         return nullptr;
     }
     state->target = std::move(*target);
@@ -232,10 +242,14 @@ void discard_temporary(WriterState& state) {
 }
 
 bool commit_temporary(WriterState& state) {
+    // Each step's reason is kept as it fails, before the clean-up can
+    // change errno.
     bool ok =
-        fsync(state.fd) == 0 && apply_permissions(state.fd, state.target, state.new_file_mode);
-    ok = close(state.fd) == 0 && ok;
-    ok = ok && rename(state.temporary.c_str(), state.target.path.c_str()) == 0;
+        (fsync(state.fd) == 0 || remember_failure(errno)) &&
+        (apply_permissions(state.fd, state.target, state.new_file_mode) || remember_failure(errno));
+    ok = (close(state.fd) == 0 || remember_failure(errno)) && ok;
+    ok = ok && (rename(state.temporary.c_str(), state.target.path.c_str()) == 0 ||
+                remember_failure(errno));
     if (!ok) {
         unlink(state.temporary.c_str());
     }
@@ -409,6 +423,7 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {
+            remember_failure(errno);
             return std::nullopt;
         }
     }
@@ -423,12 +438,15 @@ bool InputFile::rewind() {
 }
 
 AtomicFileWriter::AtomicFileWriter(std::string_view path) {
-    if (const std::optional<std::string> host = host_path(path)) {
-        // Read once: this program never changes its umask, and reading it
-        // costs a file of /proc for every file written.
-        static const mode_t new_file_mode = 0666 & ~current_umask();
-        state_ = open_temporary(*host, new_file_mode);
+    const std::optional<std::string> host = host_path(path);
+    if (!host) {
+        remember_failure(ENOENT);
+        return;
     }
+    // Read once: this program never changes its umask, and reading it costs
+    // a file of /proc for every file written.
+    static const mode_t new_file_mode = 0666 & ~current_umask();
+    state_ = open_temporary(*host, new_file_mode);
 }
 
 AtomicFileWriter::~AtomicFileWriter() { discard(); }
@@ -463,14 +481,15 @@ bool write_file_atomic(std::string_view path, std::string_view bytes) {
 
 bool copy_file(std::string_view from, std::string_view to) {
     const std::optional<std::string> target = host_path(to);
+    errno = 0;
     InputFile source(from);
     if (!target || !source.is_open()) {
-        return false;
+        return remember_failure(target ? errno : ENOENT);
     }
     struct stat source_status {};
     const std::optional<std::string> source_host = host_path(from);
     if (stat(source_host->c_str(), &source_status) != 0) {
-        return false;
+        return remember_failure(errno);
     }
     std::unique_ptr<WriterState> state = open_temporary(*target, source_status.st_mode & 0777);
     if (!state) {
@@ -494,7 +513,10 @@ bool copy_file(std::string_view from, std::string_view to) {
 
 bool delete_file(std::string_view path) {
     const std::optional<std::string> host = host_path(path);
-    return host && unlink(host->c_str()) == 0;
+    if (!host) {
+        return remember_failure(ENOENT);
+    }
+    return unlink(host->c_str()) == 0 || remember_failure(errno);
 }
 
 bool make_directory(std::string_view path) {

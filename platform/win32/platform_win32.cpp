@@ -11,17 +11,42 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/codepage.h"
+#include "platform/failure.h"
 #include "platform/platform.h"
 
 namespace qelvo::platform {
 namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
+
+// Keeps the reason of the last Win32 failure as the portable code that says
+// the same, so that messages read alike on both systems.
+bool remember_last_error() {
+    switch (GetLastError()) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return remember_failure(ENOSPC);
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return remember_failure(EACCES);
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+            return remember_failure(ENOENT);
+        case ERROR_FILENAME_EXCED_RANGE:
+            return remember_failure(ENAMETOOLONG);
+        default:
+            return remember_failure(EIO);
+    }
+}
 
 std::wstring wide_from_gbk(std::string_view gbk) {
     const std::u16string utf16 = codepage::gbk_to_utf16(gbk);
@@ -88,7 +113,7 @@ bool write_all(HANDLE file, std::string_view bytes) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kMaxChunk));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
-            return false;
+            return remember_last_error();
         }
         bytes.remove_prefix(written);
     }
@@ -219,7 +244,8 @@ bool replace_with_temporary(const std::wstring& temporary, const WriteTarget& ta
                            settable_attributes(target.attributes & ~kBlocking));
     }
     const bool moved = MoveFileExW(temporary.c_str(), target.path.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
+                       remember_last_error();
     if (target.existing) {
         SetFileAttributesW(target.path.c_str(), settable_attributes(target.attributes));
     }
@@ -231,7 +257,12 @@ bool replace_with_temporary(const std::wstring& temporary, const WriteTarget& ta
 
 std::optional<WriteTarget> writable_target(std::string_view path) {
     std::optional<WriteTarget> target = resolve_write_target(wide_from_gbk(path));
-    if (!target || (target->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    if (!target) {
+        remember_last_error();
+        return std::nullopt;
+    }
+    if ((target->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        remember_failure(EACCES);
         return std::nullopt;
     }
     return target;
@@ -321,6 +352,7 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     const auto asked = static_cast<DWORD>(std::min(capacity, kMaxChunk));
     DWORD got = 0;
     if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into, asked, &got, nullptr)) {
+        remember_last_error();
         return std::nullopt;
     }
     at_end_ = got < asked;
@@ -357,6 +389,7 @@ AtomicFileWriter::AtomicFileWriter(std::string_view path) {
             return file != INVALID_HANDLE_VALUE;
         });
     if (!temporary) {
+        remember_last_error();
         return;
     }
     state->temporary = *temporary;
@@ -386,8 +419,8 @@ bool AtomicFileWriter::commit() {
         return false;
     }
     const std::unique_ptr<State> state = std::move(state_);
-    bool written = FlushFileBuffers(state->file) != 0;
-    written = CloseHandle(state->file) && written;
+    bool written = FlushFileBuffers(state->file) != 0 || remember_last_error();
+    written = (CloseHandle(state->file) != 0 || remember_last_error()) && written;
     if (!written) {
         remove_temporary(state->temporary);
         return false;
@@ -412,10 +445,15 @@ bool copy_file(std::string_view from, std::string_view to) {
         create_temporary(directory_of(target->path), [&source](const std::wstring& name) {
             return CopyFileW(source.c_str(), name.c_str(), TRUE) != 0;
         });
-    return temporary && replace_with_temporary(*temporary, *target);
+    if (!temporary) {
+        return remember_last_error();
+    }
+    return replace_with_temporary(*temporary, *target);
 }
 
-bool delete_file(std::string_view path) { return DeleteFileW(wide_from_gbk(path).c_str()) != 0; }
+bool delete_file(std::string_view path) {
+    return DeleteFileW(wide_from_gbk(path).c_str()) != 0 || remember_last_error();
+}
 
 bool make_directory(std::string_view path) {
     return CreateDirectoryW(wide_from_gbk(path).c_str(), nullptr) != 0;
