@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -15,6 +16,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <random>
+#include <shared_mutex>
 #include <string>
 
 #include "platform/codepage.h"
@@ -185,6 +189,21 @@ std::string temporary_template(const std::string& target) {
     return directory + "." + base + ".qelvo-XXXXXX";
 }
 
+std::string directory_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Replaces the trailing XXXXXX of a temporary's template with random
+// characters, as mkostemp would.
+void fill_random_suffix(std::string& name) {
+    static constexpr std::string_view kCharacters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kCharacters.size() - 1);
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i) name[i] = kCharacters[pick(random)];
+}
+
 // The owner first: changing it clears set-user-ID bits, which the mode then
 // puts back. Only root can give a file away, so a failed chown is expected
 // and harmless: the file then belongs to whoever rewrote it.
@@ -202,7 +221,9 @@ bool apply_permissions(int fd, const WriteTarget& target, mode_t new_file_mode) 
 
 struct AtomicFileWriter::State {
     int fd = -1;
+    // The temporary's name: a template until an unnamed temporary is linked.
     std::string temporary;
+    bool unnamed = false;  // made with O_TMPFILE: no name in the directory yet
     WriteTarget target;
     mode_t new_file_mode = 0;
 };
@@ -226,7 +247,14 @@ std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_
     }
     auto state = std::make_unique<WriterState>();
     state->temporary = temporary_template(target->path);
-    state->fd = mkostemp(state->temporary.data(), O_CLOEXEC);
+    // An unnamed temporary has no name for a kill to leave behind; it gets
+    // one only for the instant between its link and the rename. File systems
+    // without O_TMPFILE get a named one.
+    state->fd = open(directory_of(target->path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    state->unnamed = state->fd >= 0;
+    if (!state->unnamed) {
+        state->fd = mkostemp(state->temporary.data(), O_CLOEXEC);
+    }
     if (state->fd < 0) {
         remember_failure(errno);
         return nullptr;
@@ -238,21 +266,66 @@ std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_
 
 void discard_temporary(WriterState& state) {
     close(state.fd);
-    unlink(state.temporary.c_str());
+    if (!state.unnamed) {
+        unlink(state.temporary.c_str());
+    }
+}
+
+// Gives an unnamed temporary a fresh name from its template, retrying when
+// the name is taken.
+bool link_unnamed(WriterState& state) {
+    const std::string pattern = state.temporary;
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(state.fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        state.temporary = pattern;
+        fill_random_suffix(state.temporary);
+        if (linkat(AT_FDCWD, descriptor.c_str(), AT_FDCWD, state.temporary.c_str(),
+                   AT_SYMLINK_FOLLOW) == 0) {
+            state.unnamed = false;
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return remember_failure(errno);
+}
+
+// The journal of a file system such as ext4 makes a link wait while another
+// thread's fsync commits, and a kill then lands the moment the link returns,
+// leaving the temporary's name behind. Syncs share this lock and a link with
+// its rename takes it alone, so the two never overlap within the process: a
+// kill while waiting for it leaves only the unnamed temporary, which
+// vanishes.
+std::shared_mutex syncs_and_names;
+
+bool sync_temporary(WriterState& state) {
+    std::shared_lock lock(syncs_and_names);
+    return fsync(state.fd) == 0 || remember_failure(errno);
+}
+
+bool name_temporary(WriterState& state) {
+    std::unique_lock lock(syncs_and_names);
+    // A fresh time slice makes it unlikely that the thread is preempted, with
+    // the kill landing, between the link and the rename.
+    sched_yield();
+    return (!state.unnamed || link_unnamed(state)) &&
+           (rename(state.temporary.c_str(), state.target.path.c_str()) == 0 ||
+            remember_failure(errno));
 }
 
 bool commit_temporary(WriterState& state) {
     // Each step's reason is kept as it fails, before the clean-up can
     // change errno.
-    bool ok =
-        (fsync(state.fd) == 0 || remember_failure(errno)) &&
-        (apply_permissions(state.fd, state.target, state.new_file_mode) || remember_failure(errno));
-    ok = (close(state.fd) == 0 || remember_failure(errno)) && ok;
-    ok = ok && (rename(state.temporary.c_str(), state.target.path.c_str()) == 0 ||
-                remember_failure(errno));
-    if (!ok) {
+    bool ok = sync_temporary(state) &&
+              (apply_permissions(state.fd, state.target, state.new_file_mode) ||
+               remember_failure(errno)) &&
+              name_temporary(state);
+    if (!ok && !state.unnamed) {
         unlink(state.temporary.c_str());
     }
+    // A failed close after the rename cannot lose data written and synced.
+    close(state.fd);
     return ok;
 }
 
