@@ -368,6 +368,39 @@ TEST_F(FileOperationsTest, MakesChecksAndDeletes) {
     EXPECT_FALSE(delete_file(path("dir\\file.txt")));
 }
 
+// Every operation on a tree nested past MAX_PATH (260 characters), and on
+// names that end in a dot or a blank, which trees shared with Linux hold.
+TEST_F(FileOperationsTest, LongPathsAndNamesEndingInADotOrABlankWork) {
+    std::string directory = root_;
+    for (int level = 0; level < 8; ++level) {
+        directory += "level-" + std::to_string(level) + "-" + std::string(40, 'd');
+        ASSERT_TRUE(make_directory(directory)) << directory.size();
+        directory += "\\";
+    }
+    ASSERT_GT(directory.size(), 300u);
+    for (const std::string name : {"deep.txt", "trail.", "blank "}) {
+        const std::string file = directory + name;
+        ASSERT_TRUE(write_file_atomic(file, "old")) << name;
+        EXPECT_EQ(read_file(file), "old") << name;
+        ASSERT_TRUE(copy_file(file, file + ".bak")) << name;
+        ASSERT_TRUE(write_file_atomic(file, "new")) << name;
+        EXPECT_EQ(read_file(file + ".bak"), "old") << name;
+        InputFile input(file);
+        char buffer[8];
+        ASSERT_TRUE(input.is_open()) << name;
+        EXPECT_EQ(input.read(buffer, sizeof buffer), 3u) << name;
+    }
+    std::vector<std::string> listed;
+    EXPECT_TRUE(list_directory(directory, [&](const std::string& name, EntryKind kind) {
+        if (kind == EntryKind::files) listed.push_back(name);
+        return true;
+    }));
+    EXPECT_EQ(sorted(listed),
+              sorted({"blank ", "blank .bak", "deep.txt", "deep.txt.bak", "trail.", "trail..bak"}));
+    for (const std::string& name : listed) EXPECT_TRUE(delete_file(directory + name)) << name;
+    EXPECT_FALSE(exists(directory + "trail."));
+}
+
 TEST(ExecutableDirectory, IsAnExistingDirectoryWithTrailingBackslash) {
     const std::string directory = executable_directory();
     ASSERT_FALSE(directory.empty());

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/failure.h"
@@ -57,6 +58,57 @@ std::string gbk_from_wide(std::wstring_view wide) {
     return codepage::utf16_to_gbk(std::u16string(wide.begin(), wide.end()));
 }
 
+bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// An absolute path with its "." and ".." parts taken out by the text alone,
+// as Windows does for a full path, but keeping names that end in a dot or a
+// blank, which GetFullPathNameW would cut.
+std::wstring without_dot_parts(const std::wstring& path, std::size_t root_length) {
+    std::vector<std::wstring> parts;
+    std::wstring part;
+    auto flush = [&] {
+        if (part == L"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        part.clear();
+    };
+    for (std::size_t i = root_length; i < path.size(); ++i) {
+        if (is_separator(path[i])) {
+            flush();
+        } else {
+            part += path[i];
+        }
+    }
+    flush();
+    std::wstring result = path.substr(0, root_length);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) result += L'\\';
+        result += parts[i];
+    }
+    if (!path.empty() && is_separator(path.back()) && !parts.empty()) result += L'\\';
+    return result;
+}
+
+// The form of a path the wide functions take past MAX_PATH (260) characters
+// and with names that end in a dot or a blank: "\\?\C:\..." for a drive
+// path, "\\?\UNC\server\..." for a network one. Other paths stay as they are.
+std::wstring long_form(std::wstring path) {
+    constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+    if (path.starts_with(kLongPrefix)) return path;
+    if (path.size() >= 3 && path[1] == L':' && is_separator(path[2])) {
+        return std::wstring(kLongPrefix) + without_dot_parts(path, 3);
+    }
+    if (path.size() > 2 && is_separator(path[0]) && is_separator(path[1])) {
+        return L"\\\\?\\UNC\\" + without_dot_parts(path.substr(2), 0);
+    }
+    return path;
+}
+
+// A GBK engine path as the wide file functions take it.
+std::wstring system_path(std::string_view gbk_path) { return long_form(wide_from_gbk(gbk_path)); }
+
 // The GBK form of a name or path, or nothing when GBK cannot hold it: a
 // substitute character would make the engine address some other file.
 std::optional<std::string> exact_gbk(std::wstring_view wide) {
@@ -66,8 +118,6 @@ std::optional<std::string> exact_gbk(std::wstring_view wide) {
     }
     return gbk;
 }
-
-bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool is_dot_entry(const wchar_t* name) {
     return std::wstring_view(name) == L"." || std::wstring_view(name) == L"..";
@@ -172,7 +222,7 @@ std::optional<WriteTarget> resolve_write_target(std::wstring path) {
         if (!target) {
             return std::nullopt;
         }
-        path = std::move(*target);
+        path = long_form(std::move(*target));
         attributes = GetFileAttributesW(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             return std::nullopt;
@@ -256,7 +306,7 @@ bool replace_with_temporary(const std::wstring& temporary, const WriteTarget& ta
 }
 
 std::optional<WriteTarget> writable_target(std::string_view path) {
-    std::optional<WriteTarget> target = resolve_write_target(wide_from_gbk(path));
+    std::optional<WriteTarget> target = resolve_write_target(system_path(path));
     if (!target) {
         remember_last_error();
         return std::nullopt;
@@ -274,7 +324,7 @@ bool list_directory(std::string_view directory, const DirectoryVisitor& visit) {
     if (directory.empty()) {
         return false;
     }
-    std::wstring query = wide_from_gbk(directory);
+    std::wstring query = system_path(directory);
     if (!is_separator(query.back())) {
         query += L'\\';
     }
@@ -311,7 +361,7 @@ std::optional<std::string> read_file(std::string_view path) {
     // Sharing only with readers keeps another program from changing the file
     // half-way through the read.
     HANDLE file =
-        CreateFileW(wide_from_gbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
@@ -329,7 +379,7 @@ InputFile::InputFile(std::string_view path, Lookup) {
     // Sharing only with readers keeps another program from changing the file
     // half-way through the read.
     HANDLE file =
-        CreateFileW(wide_from_gbk(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
@@ -440,7 +490,7 @@ bool copy_file(std::string_view from, std::string_view to) {
     }
     // The copy must not overwrite: a file already holding the temporary's
     // name is someone else's, and another name is tried instead.
-    const std::wstring source = wide_from_gbk(from);
+    const std::wstring source = system_path(from);
     const std::optional<std::wstring> temporary =
         create_temporary(directory_of(target->path), [&source](const std::wstring& name) {
             return CopyFileW(source.c_str(), name.c_str(), TRUE) != 0;
@@ -452,19 +502,19 @@ bool copy_file(std::string_view from, std::string_view to) {
 }
 
 bool delete_file(std::string_view path) {
-    return DeleteFileW(wide_from_gbk(path).c_str()) != 0 || remember_last_error();
+    return DeleteFileW(system_path(path).c_str()) != 0 || remember_last_error();
 }
 
 bool make_directory(std::string_view path) {
-    return CreateDirectoryW(wide_from_gbk(path).c_str(), nullptr) != 0;
+    return CreateDirectoryW(system_path(path).c_str(), nullptr) != 0;
 }
 
 bool exists(std::string_view path) {
-    return GetFileAttributesW(wide_from_gbk(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(system_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool directory_exists(std::string_view path) {
-    const DWORD attributes = GetFileAttributesW(wide_from_gbk(path).c_str());
+    const DWORD attributes = GetFileAttributesW(system_path(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
