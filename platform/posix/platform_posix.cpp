@@ -23,6 +23,7 @@
 
 #include "platform/codepage.h"
 #include "platform/failure.h"
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace qelvo::platform {
@@ -96,6 +97,9 @@ bool is_entry_of_kind(int directory_fd, const dirent& entry, EntryKind kind) {
 }
 
 bool write_all(int fd, std::string_view bytes) {
+    if (const int injected = injected_failure(FileCall::write)) {
+        return remember_failure(injected);
+    }
     while (!bytes.empty()) {
         const ssize_t written = write(fd, bytes.data(), bytes.size());
         if (written < 0) {
@@ -300,11 +304,17 @@ bool link_unnamed(WriterState& state) {
 std::shared_mutex syncs_and_names;
 
 bool sync_temporary(WriterState& state) {
+    if (const int injected = injected_failure(FileCall::sync)) {
+        return remember_failure(injected);
+    }
     std::shared_lock lock(syncs_and_names);
     return fsync(state.fd) == 0 || remember_failure(errno);
 }
 
 bool name_temporary(WriterState& state) {
+    if (const int injected = injected_failure(FileCall::rename)) {
+        return remember_failure(injected);
+    }
     std::unique_lock lock(syncs_and_names);
     // A fresh time slice makes it unlikely that the thread is preempted, with
     // the kill landing, between the link and the rename.
@@ -489,6 +499,10 @@ std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     if (!is_open()) {
         return std::nullopt;
     }
+    if (const int injected = injected_failure(FileCall::read)) {
+        remember_failure(injected);
+        return std::nullopt;
+    }
     for (;;) {
         const ssize_t got = ::read(static_cast<int>(handle_), into, capacity);
         if (got >= 0) {
@@ -553,6 +567,9 @@ bool write_file_atomic(std::string_view path, std::string_view bytes) {
 }
 
 bool copy_file(std::string_view from, std::string_view to) {
+    if (const int injected = injected_failure(FileCall::copy)) {
+        return remember_failure(injected);
+    }
     const std::optional<std::string> target = host_path(to);
     errno = 0;
     InputFile source(from);
@@ -588,6 +605,9 @@ bool delete_file(std::string_view path) {
     const std::optional<std::string> host = host_path(path);
     if (!host) {
         return remember_failure(ENOENT);
+    }
+    if (const int injected = injected_failure(FileCall::remove)) {
+        return remember_failure(injected);
     }
     return unlink(host->c_str()) == 0 || remember_failure(errno);
 }

@@ -19,6 +19,7 @@
 
 #include "platform/codepage.h"
 #include "platform/failure.h"
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace qelvo::platform {
@@ -158,6 +159,9 @@ std::optional<std::string> read_all(HANDLE file, std::uint64_t expected_size) {
 }
 
 bool write_all(HANDLE file, std::string_view bytes) {
+    if (const int injected = injected_failure(FileCall::write)) {
+        return remember_failure(injected);
+    }
     constexpr DWORD kMaxChunk = 1u << 30;
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kMaxChunk));
@@ -293,9 +297,12 @@ bool replace_with_temporary(const std::wstring& temporary, const WriteTarget& ta
         SetFileAttributesW(target.path.c_str(),
                            settable_attributes(target.attributes & ~kBlocking));
     }
-    const bool moved = MoveFileExW(temporary.c_str(), target.path.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
-                       remember_last_error();
+    const int injected = injected_failure(FileCall::rename);
+    const bool moved = injected != 0
+                           ? remember_failure(injected)
+                           : MoveFileExW(temporary.c_str(), target.path.c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
+                                 remember_last_error();
     if (target.existing) {
         SetFileAttributesW(target.path.c_str(), settable_attributes(target.attributes));
     }
@@ -400,6 +407,10 @@ InputFile::~InputFile() {
 std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
     constexpr std::size_t kMaxChunk = 1u << 30;
     const auto asked = static_cast<DWORD>(std::min(capacity, kMaxChunk));
+    if (const int injected = injected_failure(FileCall::read)) {
+        remember_failure(injected);
+        return std::nullopt;
+    }
     DWORD got = 0;
     if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into, asked, &got, nullptr)) {
         remember_last_error();
@@ -469,7 +480,9 @@ bool AtomicFileWriter::commit() {
         return false;
     }
     const std::unique_ptr<State> state = std::move(state_);
-    bool written = FlushFileBuffers(state->file) != 0 || remember_last_error();
+    const int injected = injected_failure(FileCall::sync);
+    bool written = injected != 0 ? remember_failure(injected)
+                                 : FlushFileBuffers(state->file) != 0 || remember_last_error();
     written = (CloseHandle(state->file) != 0 || remember_last_error()) && written;
     if (!written) {
         remove_temporary(state->temporary);
@@ -484,6 +497,9 @@ bool write_file_atomic(std::string_view path, std::string_view bytes) {
 }
 
 bool copy_file(std::string_view from, std::string_view to) {
+    if (const int injected = injected_failure(FileCall::copy)) {
+        return remember_failure(injected);
+    }
     const std::optional<WriteTarget> target = writable_target(to);
     if (!target) {
         return false;
@@ -502,6 +518,9 @@ bool copy_file(std::string_view from, std::string_view to) {
 }
 
 bool delete_file(std::string_view path) {
+    if (const int injected = injected_failure(FileCall::remove)) {
+        return remember_failure(injected);
+    }
     return DeleteFileW(system_path(path).c_str()) != 0 || remember_last_error();
 }
 
