@@ -24,6 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Numbered lines holding the text, CR LF after each.
+std::string numbered_lines(int count, std::string_view text) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) {
+        lines += "line " + std::to_string(i) + " " + std::string(text) + "\r\n";
+    }
+    return lines;
+}
+
 class Cli : public CliTest {
   protected:
     void expect_signal_stops_the_run(int signal_number) const;
@@ -203,8 +212,7 @@ TEST_F(Cli, RestoreThatFailsIsNamedAndExitsWithFour) {
 void Cli::expect_signal_stops_the_run(int signal_number) const {
     const fs::path& root = root_;
     const int files = 200;
-    std::string old_contents;
-    for (int i = 0; i < 8000; ++i) old_contents += "line " + std::to_string(i) + " old text\r\n";
+    const std::string old_contents = numbered_lines(8000, "old text");
     for (int i = 0; i < files; ++i) spit(root / ("f" + std::to_string(i) + ".txt"), old_contents);
     int out[2];
     ASSERT_EQ(pipe(out), 0);
@@ -249,12 +257,8 @@ TEST_F(Cli, TerminationStopsTheRunAsTheStopButtonDoes) { expect_signal_stops_the
 
 TEST_F(Cli, KillMidwayLeavesEveryFileWhole) {
     const int files = 300;
-    std::string old_contents;
-    for (int i = 0; i < 8000; ++i) old_contents += "line " + std::to_string(i) + " old text\r\n";
-    std::string new_contents;
-    for (int i = 0; i < 8000; ++i) {
-        new_contents += "line " + std::to_string(i) + " brand new text\r\n";
-    }
+    const std::string old_contents = numbered_lines(8000, "old text");
+    const std::string new_contents = numbered_lines(8000, "brand new text");
     for (int i = 0; i < files; ++i) spit(root_ / ("f" + std::to_string(i) + ".txt"), old_contents);
 
     int out[2];
@@ -288,10 +292,8 @@ TEST_F(Cli, KillMidwayLeavesEveryFileWhole) {
 
 TEST_F(Cli, KillsAtRandomMomentsLeaveNoTemporaryFileAndEveryFileWhole) {
     const int files = 12;
-    std::string old_contents;
-    for (int i = 0; i < 4000; ++i) old_contents += "line " + std::to_string(i) + " old text\r\n";
-    std::string new_contents;
-    for (int i = 0; i < 4000; ++i) new_contents += "line " + std::to_string(i) + " new text\r\n";
+    const std::string old_contents = numbered_lines(4000, "old text");
+    const std::string new_contents = numbered_lines(4000, "new text");
     std::mt19937 random(12345);
     int leftovers = 0;
     for (int trial = 0; trial < 100; ++trial) {
