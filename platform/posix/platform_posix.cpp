@@ -3,10 +3,11 @@
 // operation on one fails. Names are GBK in the engine and UTF-8 on disk.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <malloc.h>
-#include <sched.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -227,7 +228,8 @@ struct AtomicFileWriter::State {
     int fd = -1;
     // The temporary's name: a template until an unnamed temporary is linked.
     std::string temporary;
-    bool unnamed = false;  // made with O_TMPFILE: no name in the directory yet
+    bool unnamed = false;    // made with O_TMPFILE: no name in the directory yet
+    bool journaled = false;  // on a file system whose syncs commit a journal
     WriteTarget target;
     mode_t new_file_mode = 0;
 };
@@ -235,6 +237,13 @@ struct AtomicFileWriter::State {
 namespace {
 
 using WriterState = AtomicFileWriter::State;
+
+// Whether syncs on the file's system commit a journal; those in memory do not.
+bool keeps_a_journal(int fd) {
+    struct statfs system {};
+    return fstatfs(fd, &system) != 0 ||
+           (system.f_type != TMPFS_MAGIC && system.f_type != RAMFS_MAGIC);
+}
 
 // A temporary file beside the file the bytes for host go to, or nothing when
 // that file may not be replaced.
@@ -263,6 +272,7 @@ std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_
         remember_failure(errno);
         return nullptr;
     }
+    state->journaled = keeps_a_journal(state->fd);
     state->target = std::move(*target);
     state->new_file_mode = new_file_mode;
     return state;
@@ -300,14 +310,17 @@ bool link_unnamed(WriterState& state) {
 // leaving the temporary's name behind. Syncs share this lock and a link with
 // its rename takes it alone, so the two never overlap within the process: a
 // kill while waiting for it leaves only the unnamed temporary, which
-// vanishes.
+// vanishes. File systems in memory keep no journal, and skip the lock.
 std::shared_mutex syncs_and_names;
 
 bool sync_temporary(WriterState& state) {
     if (const int injected = injected_failure(FileCall::sync)) {
         return remember_failure(injected);
     }
-    std::shared_lock lock(syncs_and_names);
+    std::shared_lock lock(syncs_and_names, std::defer_lock);
+    if (state.journaled) {
+        lock.lock();
+    }
     return fsync(state.fd) == 0 || remember_failure(errno);
 }
 
@@ -315,10 +328,10 @@ bool name_temporary(WriterState& state) {
     if (const int injected = injected_failure(FileCall::rename)) {
         return remember_failure(injected);
     }
-    std::unique_lock lock(syncs_and_names);
-    // A fresh time slice makes it unlikely that the thread is preempted, with
-    // the kill landing, between the link and the rename.
-    sched_yield();
+    std::unique_lock lock(syncs_and_names, std::defer_lock);
+    if (state.journaled) {
+        lock.lock();
+    }
     return (!state.unnamed || link_unnamed(state)) &&
            (rename(state.temporary.c_str(), state.target.path.c_str()) == 0 ||
             remember_failure(errno));
