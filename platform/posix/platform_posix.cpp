@@ -212,9 +212,9 @@ void fill_random_suffix(std::string& name) {
 // The owner first: changing it clears set-user-ID bits, which the mode then
 // puts back. Only root can give a file away, so a failed chown is expected
 // and harmless: the file then belongs to whoever rewrote it.
-bool apply_permissions(int fd, const WriteTarget& target, mode_t new_file_mode) {
+bool apply_permissions(int fd, const WriteTarget& target, std::optional<mode_t> new_file_mode) {
     if (!target.existing) {
-        return fchmod(fd, new_file_mode) == 0;
+        return !new_file_mode || fchmod(fd, *new_file_mode) == 0;
     }
     if (fchown(fd, target.existing->st_uid, target.existing->st_gid) != 0) {
         // Keeping our own ownership is the best that can be done.
@@ -231,7 +231,9 @@ struct AtomicFileWriter::State {
     bool unnamed = false;    // made with O_TMPFILE: no name in the directory yet
     bool journaled = false;  // on a file system whose syncs commit a journal
     WriteTarget target;
-    mode_t new_file_mode = 0;
+    // A new file's mode; none where the kernel gave the temporary the mode
+    // any new file gets.
+    std::optional<mode_t> new_file_mode;
 };
 
 namespace {
@@ -247,7 +249,9 @@ bool keeps_a_journal(int fd) {
 
 // A temporary file beside the file the bytes for host go to, or nothing when
 // that file may not be replaced.
-std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_file_mode) {
+// A new file gets new_file_mode, or without it the mode the umask allows.
+std::unique_ptr<WriterState> open_temporary(const std::string& host,
+                                            std::optional<mode_t> new_file_mode) {
     std::optional<WriteTarget> target = resolve_write_target(host);
     if (!target) {
         return nullptr;
@@ -263,10 +267,15 @@ std::unique_ptr<WriterState> open_temporary(const std::string& host, mode_t new_
     // An unnamed temporary has no name for a kill to leave behind; it gets
     // one only for the instant between its link and the rename. File systems
     // without O_TMPFILE get a named one.
-    state->fd = open(directory_of(target->path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    // Made with 0666, an unnamed temporary has the mode the umask allows.
+    state->fd = open(directory_of(target->path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                     new_file_mode.value_or(0666));
     state->unnamed = state->fd >= 0;
     if (!state->unnamed) {
         state->fd = mkostemp(state->temporary.data(), O_CLOEXEC);
+        if (!new_file_mode) {
+            new_file_mode = 0666 & ~current_umask();
+        }
     }
     if (state->fd < 0) {
         remember_failure(errno);
@@ -543,10 +552,7 @@ AtomicFileWriter::AtomicFileWriter(std::string_view path) {
         remember_failure(ENOENT);
         return;
     }
-    // Read once: this program never changes its umask, and reading it costs
-    // a file of /proc for every file written.
-    static const mode_t new_file_mode = 0666 & ~current_umask();
-    state_ = open_temporary(*host, new_file_mode);
+    state_ = open_temporary(*host, std::nullopt);
 }
 
 AtomicFileWriter::~AtomicFileWriter() { discard(); }
