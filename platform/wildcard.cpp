@@ -1,17 +1,24 @@
 #include "platform/wildcard.h"
 
 #include <cstddef>
+#include <optional>
+#include <string>
+
+#include "platform/codepage.h"
 
 namespace qelvo::platform {
 namespace {
 
-// A byte of 0x80 or more starts a two-byte GBK character; the trail byte can
-// be anything from 0x40 up, so it may look like an ASCII letter, a backslash
-// or a bar. Every scan below therefore steps over whole characters. A lead
-// byte at the very end of the text stands alone.
+// In code page 936 the bytes 0x81 to 0xFE lead a two-byte character; 0x80
+// (the euro sign) and 0xFF are characters of one byte, as ASCII is. The trail
+// byte can be anything from 0x40 up, so it may look like an ASCII letter, a
+// backslash or a bar. Every scan below therefore steps over whole
+// characters. A lead byte at the very end of the text stands alone.
+bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 std::size_t character_width(std::string_view text, std::size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
-    return byte >= 0x80 && at + 1 < text.size() ? 2 : 1;
+    return is_lead_byte(byte) && at + 1 < text.size() ? 2 : 1;
 }
 
 bool is_ascii_letter(unsigned char byte) {
@@ -22,24 +29,102 @@ unsigned char fold_ascii_letter(unsigned char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
-// Compares the characters starting at p in the pattern and at n in the name.
-// Only single-byte characters fold case: the trail byte of a double-byte
-// character is part of that character, never a letter of its own.
+bool single_bytes_match(unsigned char a, unsigned char b) {
+    if (is_ascii_letter(a) && is_ascii_letter(b)) {
+        return fold_ascii_letter(a) == fold_ascii_letter(b);
+    }
+    return a == b;
+}
+
+// Small letters of the blocks that GBK draws from, and how far each lies
+// from its capital. In the blocks where small and capital letters alternate,
+// `parity` says which units are the small ones; elsewhere every unit of the
+// range is. GBK holds the pinyin letters (à, é, ü, ǎ, ...) in small form only,
+// so folding them changes no match today; they fold all the same, because
+// the rule is Windows' rule and not a fact of GBK's repertoire. Left alone:
+// ɑ and ɡ, whose capitals came to Unicode long after the file systems' case
+// tables, and the circled letters, which GBK does not hold.
+enum class Parity { any, odd, even };
+
+struct SmallLetters {
+    char16_t first;
+    char16_t last;
+    int to_capital;
+    Parity parity;
+};
+
+constexpr SmallLetters kSmallLetters[] = {
+    {0x00E0, 0x00F6, -0x20, Parity::any},            // Latin-1, before the division sign
+    {0x00F8, 0x00FE, -0x20, Parity::any},            // Latin-1, after it
+    {0x00FF, 0x00FF, 0x0178 - 0x00FF, Parity::any},  // ÿ, whose capital is in Latin Extended-A
+    {0x0100, 0x012F, -1, Parity::odd},               // Latin Extended-A, in pairs
+    {0x0132, 0x0137, -1, Parity::odd},
+    {0x0139, 0x0148, -1, Parity::even},
+    {0x014A, 0x0177, -1, Parity::odd},
+    {0x0179, 0x017E, -1, Parity::even},
+    {0x01CD, 0x01DC, -1, Parity::even},              // the pinyin letters with caron and diaeresis
+    {0x01F8, 0x01F9, -1, Parity::odd},               // ǹ
+    {0x03B1, 0x03C1, -0x20, Parity::any},            // Greek
+    {0x03C2, 0x03C2, 0x03A3 - 0x03C2, Parity::any},  // final sigma
+    {0x03C3, 0x03C9, -0x20, Parity::any},
+    {0x0430, 0x044F, -0x20, Parity::any},  // Cyrillic
+    {0x0450, 0x045F, -0x50, Parity::any},  // ѐ to џ, ё among them
+    {0x1E00, 0x1E95, -1, Parity::odd},     // Latin Extended Additional, holding ḿ
+    {0x2170, 0x217F, -0x10, Parity::any},  // small Roman numerals
+    {0xFF41, 0xFF5A, -0x20, Parity::any},  // full-width Latin
+};
+
+bool has_parity(char16_t unit, Parity parity) {
+    return parity == Parity::any || (unit % 2 == 1) == (parity == Parity::odd);
+}
+
+char16_t capital_of(char16_t unit) {
+    for (const SmallLetters& range : kSmallLetters) {
+        if (unit >= range.first && unit <= range.last && has_parity(unit, range.parity)) {
+            return static_cast<char16_t>(unit + range.to_capital);
+        }
+    }
+    return unit;
+}
+
+// The UTF-16 unit of one two-byte character, or nothing for a pair that is
+// no character of GBK (a lead byte before a byte that cannot trail): those
+// match by their bytes alone.
+std::optional<char16_t> unit_of(std::string_view character) {
+    const std::u16string units = codepage::gbk_to_utf16(character);
+    if (units.size() != 1) return std::nullopt;
+    return units[0];
+}
+
+// Two different two-byte characters match when they are the two cases of
+// one letter. Each letter that GBK holds in both cases has both in the same
+// row (Roman numerals in A2, full-width Latin in A3, Greek in A6, Cyrillic
+// in A7), so characters of different lead bytes never need converting:
+// that keeps the conversion off nearly every mismatch of Chinese names.
+bool double_bytes_match(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    if (a[0] != b[0]) return false;
+    const std::optional<char16_t> unit_a = unit_of(a);
+    const std::optional<char16_t> unit_b = unit_of(b);
+    // Equal units from different bytes are substitutes for unmapped pairs,
+    // not one letter.
+    return unit_a && unit_b && *unit_a != *unit_b && capital_of(*unit_a) == capital_of(*unit_b);
+}
+
+// Compares the characters starting at p in the pattern and at n in the name,
+// without regard to case, as the Windows directory search compares names.
+// A trail byte is part of its character, never a letter of its own.
 bool characters_match(std::string_view pattern, std::size_t p, std::string_view name,
                       std::size_t n) {
     const std::size_t width = character_width(pattern, p);
     if (width != character_width(name, n)) {
         return false;
     }
-    if (width == 2) {
-        return pattern[p] == name[n] && pattern[p + 1] == name[n + 1];
+    if (width == 1) {
+        return single_bytes_match(static_cast<unsigned char>(pattern[p]),
+                                  static_cast<unsigned char>(name[n]));
     }
-    const auto a = static_cast<unsigned char>(pattern[p]);
-    const auto b = static_cast<unsigned char>(name[n]);
-    if (is_ascii_letter(a) && is_ascii_letter(b)) {
-        return fold_ascii_letter(a) == fold_ascii_letter(b);
-    }
-    return a == b;
+    return double_bytes_match(pattern.substr(p, 2), name.substr(n, 2));
 }
 
 // Greedy matching with a single remembered star: on a mismatch the most
