@@ -213,17 +213,44 @@ TEST_F(InputHistoryTest, AnEmptyTextIsSavedAndEndsTheListAtTheNextStart) {
     EXPECT_EQ(contents(), "[文件路径]\r\n1=\r\n");
 }
 
-TEST_F(InputHistoryTest, ATextWithALineBreakStaysAnItemButIsNotStored) {
+// The file holds one line per key: a text with a line break is stored up to
+// its first break, and no key is left out.
+TEST_F(InputHistoryTest, ATextWithALineBreakIsStoredUpToTheBreak) {
     put("[查找内容]\r\n1=old\r\n");
     set_text("组合框_查找内容", "two\r\nlines");
     save("组合框_查找内容", "查找内容");
     EXPECT_EQ(items("组合框_查找内容"), Texts{"two\r\nlines"});
-    EXPECT_EQ(contents(), "[查找内容]\r\n1=old\r\n");
+    EXPECT_EQ(contents(), "[查找内容]\r\n1=two\r\n");
 
-    // The items after it are stored under their own keys.
     set_text("组合框_查找内容", "next");
     save("组合框_查找内容", "查找内容");
-    EXPECT_EQ(contents(), "[查找内容]\r\n1=old\r\n2=next\r\n");
+    EXPECT_EQ(contents(), "[查找内容]\r\n1=two\r\n2=next\r\n");
+}
+
+TEST_F(InputHistoryTest, ItemsAfterOneWithALineBreakStillLoad) {
+    set_items("组合框_查找内容", {"first", "a\r\nb", "c\nd", "e\rf", "中文\r\n第二行"});
+    set_text("组合框_查找内容", "last");
+    save("组合框_查找内容", "查找内容");
+    EXPECT_EQ(contents(), "[查找内容]\r\n1=first\r\n2=a\r\n3=c\r\n4=e\r\n5=中文\r\n6=last\r\n");
+
+    ControlModel next_start;
+    load_all_histories(next_start, settings);
+    EXPECT_EQ(items_of(next_start, "组合框_查找内容"),
+              (Texts{"first", "a", "c", "e", "中文", "last"}));
+}
+
+// Cut at the break, such a text is empty, and is saved as an empty text is.
+TEST_F(InputHistoryTest, ATextStartingWithALineBreakIsStoredEmpty) {
+    set_items("组合框_查找内容", {"a"});
+    set_text("组合框_查找内容", "\r\nb");
+    save("组合框_查找内容", "查找内容");
+    EXPECT_EQ(contents(), "[查找内容]\r\n1=a\r\n2=\r\n");
+}
+
+TEST_F(InputHistoryTest, AZeroByteEndsTheStoredText) {
+    controls.set_text("组合框_文件路径", std::string("C:\\a\0b", 6));
+    save("组合框_文件路径", "文件路径");
+    EXPECT_EQ(contents(), "[文件路径]\r\n1=C:\\a\r\n");
 }
 
 TEST_F(InputHistoryTest, TheNewItemStaysWhenTheFileCannotBeWritten) {

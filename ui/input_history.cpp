@@ -46,6 +46,16 @@ void load_history_from(ControlModel& controls, std::string_view combo_box, std::
     if (items.size() != items_before) controls.set_items(combo_box, std::move(items));
 }
 
+// What an item is stored as: the text up to its first line break. The file
+// holds one line per key, and the Windows profile functions that the
+// original program saves with write the break raw, so reading its file back
+// gives this start alone; the rest of the text is lost either way, but the
+// key is never left out, which would end the list at the next start. A zero
+// byte ends the text too: those functions take it as a zero-ended string.
+std::string_view stored_form(std::string_view item) {
+    return item.substr(0, item.find_first_of(std::string_view("\r\n\0", 3)));
+}
+
 }  // namespace
 
 void load_history(ControlModel& controls, std::string_view combo_box, std::string_view section,
@@ -69,7 +79,7 @@ void save_history(ControlModel& controls, std::string_view combo_box, std::strin
     std::vector<SettingsValue> values;
     values.reserve(items.size());
     for (std::size_t index = 0; index < items.size(); ++index) {
-        values.push_back({keys[index], items[index]});
+        values.push_back({keys[index], stored_form(items[index])});
     }
     // A failed write is not reported: the new item stays in the combo box.
     settings.write_many(gbk(section), values);

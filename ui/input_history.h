@@ -24,7 +24,9 @@ void load_history(ControlModel& controls, std::string_view combo_box, std::strin
 
 // When the combo box's text equals none of its items byte for byte, adds it
 // as the last item and writes every item, in order, to keys "1" to "n" of the
-// section; keys above n are left as they are. When the text is an item
+// section; keys above n are left as they are. An item holding a line break
+// (CR or LF) is written up to its first one, so every key gets its line; the
+// item itself stays whole in the combo box. When the text is an item
 // already, nothing is written. Write failures are ignored: the new item stays.
 void save_history(ControlModel& controls, std::string_view combo_box, std::string_view section,
                   SettingsFile& settings);
