@@ -410,8 +410,12 @@ HWND MainWindow::create_control(std::size_t index, HWND parent) {
     return control;
 }
 
+// The pen only shows over the field of the focused text combo, left of its
+// drop button, and a static control draws its bitmap opaque: the GIF's
+// transparent pixels take the field's colour, so the field shows through
+// them (the face colour would stand out as a grey block).
 void MainWindow::load_picture(HWND picture) {
-    picture_ = bitmap_from_image_resource(instance_, kEditIconResource, GetSysColor(COLOR_BTNFACE));
+    picture_ = bitmap_from_image_resource(instance_, kEditIconResource, GetSysColor(COLOR_WINDOW));
     if (picture_) {
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
     }
