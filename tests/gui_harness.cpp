@@ -616,14 +616,6 @@ void GuiApp::press_key(std::string_view name, UINT virtual_key) {
     PostMessageW(field, WM_KEYUP, virtual_key, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31));
 }
 
-void GuiApp::click_into(std::string_view name) {
-    HWND field = edit_field(name);
-    if (!field) return;
-    const LPARAM point = MAKELPARAM(2, 2);
-    PostMessageW(field, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(field, WM_LBUTTONUP, 0, point);
-}
-
 void GuiApp::click(std::string_view name) {
     if (HWND button = control(name)) PostMessageW(button, BM_CLICK, 0, 0);
 }
@@ -723,35 +715,21 @@ bool GuiApp::close_message_box() {
     return wait_until([&] { return !IsWindow(box); });
 }
 
-bool GuiApp::show_on_top() {
+bool GuiApp::save_screenshot(const std::filesystem::path& file) {
     if (!window_) return false;
     // Other tests' windows open at the same place: keep this one on top
-    // while the screen is read, and let it finish painting first.
+    // while it is copied, and let it finish painting first.
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(window_, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     settle();
     std::this_thread::sleep_for(500ms);
-    return settle();
-}
-
-bool GuiApp::save_screenshot(const std::filesystem::path& file) {
-    if (!window_) return false;
-    show_on_top();  // a window that never settles is still worth a picture
+    settle();
     RECT area{};
     GetWindowRect(window_, &area);
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
     return save_screen_rectangle(area, file);
-}
-
-std::optional<COLORREF> screen_pixel(POINT point) {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return std::nullopt;
-    const COLORREF color = GetPixel(screen, point.x, point.y);
-    ReleaseDC(nullptr, screen);
-    if (color == CLR_INVALID) return std::nullopt;
-    return color;
 }
 
 }  // namespace qelvo::gui_test

@@ -123,9 +123,6 @@ class GuiApp {
     bool set_checked(std::string_view name, bool checked);
     // Presses a key in the field (the combo box's edit for a combo box).
     void press_key(std::string_view name, UINT virtual_key);
-    // Clicks into the field (the combo box's edit for a combo box) near its
-    // top left corner, which gives it the focus as a user's click does.
-    void click_into(std::string_view name);
     // Clicks a button or check box; returns at once (the handler may open a
     // message box that waits for the user).
     void click(std::string_view name);
@@ -148,9 +145,6 @@ class GuiApp {
     // Clicks its OK button and waits until it is gone.
     bool close_message_box();
 
-    // Keeps the window above the others and returns once it has painted,
-    // so that the screen shows it.
-    bool show_on_top();
     // Saves the window as it is on the screen as a PNG file.
     bool save_screenshot(const std::filesystem::path& file);
 
@@ -168,10 +162,6 @@ class GuiApp {
     std::map<std::string, HWND, std::less<>> controls_;
     LPARAM barrier_step_ = 0;
 };
-
-// The colour the screen shows at a point in screen coordinates; nothing
-// when it cannot be read.
-std::optional<COLORREF> screen_pixel(POINT point);
 
 // Whole files by Windows path, for test trees and data.ini.
 bool file_exists(const std::filesystem::path& file);

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -287,31 +286,6 @@ TEST_F(GuiLayout, EveryControlStartsWithItsCaptionItemsStateAndVisibility) {
                 break;
         }
     }
-}
-
-// The pen lies over the focused text combo's field, left of its drop button:
-// where the picture is transparent the field shows through, in the field's
-// own colour, and the pen itself is drawn.
-TEST_F(GuiLayout, ThePenIsTransparentOverTheTextField) {
-    constexpr std::string_view kPen = "图片框_编辑框";
-    ASSERT_NO_FATAL_FAILURE(launch());
-    app.click_into("组合框_查找内容");
-    ASSERT_TRUE(wait_until([&] { return app.on_screen(kPen); })) << "the pen did not show";
-    ASSERT_TRUE(app.show_on_top());
-    RECT pen{};
-    ASSERT_TRUE(GetWindowRect(app.control(kPen), &pen));
-    ASSERT_EQ(pen.right - pen.left, 18);
-    ASSERT_EQ(pen.bottom - pen.top, 16);
-    // The field is empty, so a little left of the pen it shows nothing but
-    // its colour.
-    const std::optional<COLORREF> field = screen_pixel({pen.left - 4, pen.top + 2});
-    ASSERT_TRUE(field);
-    // Transparent pixels of edit_icon.gif, and one of its blue line.
-    for (const POINT offset : {POINT{0, 0}, POINT{17, 0}, POINT{0, 8}, POINT{17, 13}}) {
-        EXPECT_EQ(screen_pixel({pen.left + offset.x, pen.top + offset.y}), field)
-            << "at " << offset.x << "," << offset.y;
-    }
-    EXPECT_NE(screen_pixel({pen.left + 12, pen.top + 15}), field);
 }
 
 // --- Panel switches -----------------------------------------------------------
