@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and the zh_CN.UTF-8 locale.
 #   scripts/install-deps.sh native   compiler, CMake, Ninja, GoogleTest
-#   scripts/install-deps.sh all      also MinGW-w64, Wine, Xvfb, fonts, clang-format, git
+#   scripts/install-deps.sh all      also MinGW-w64, Wine, Xvfb, fonts, clang-format, git,
+#                                    and clang with its runtime libraries for the fuzz targets
 # Runs as root or through sudo. Only missing packages are installed, so a
 # second run does nothing.
 set -euo pipefail
@@ -12,6 +13,9 @@ native_packages=(g++ cmake make ninja-build googletest locales)
 all_packages=(
     "${native_packages[@]}"
     git clang-format
+    # libFuzzer and clang's sanitizer runtimes are in libclang-rt-14-dev, which
+    # clang only suggests.
+    clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine
     libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3

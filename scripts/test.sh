@@ -4,8 +4,10 @@
 #   2. checks the formatting of the C++ sources
 #   3. native build in build/ + ctest
 #   4. AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/ + ctest
-#   5. ThreadSanitizer build in build-tsan/ + ctest
-#   6. Windows cross build in build-windows/ + ctest under Wine
+#   5. libFuzzer targets built with clang in build-fuzz/, run 30 s in all from
+#      the committed seeds (scripts/fuzz.sh)
+#   6. ThreadSanitizer build in build-tsan/ + ctest
+#   7. Windows cross build in build-windows/ + ctest under Wine
 # Any failure fails the whole command. Set QELVO_TSAN_EXCLUDE to a CTest
 # regular expression to leave tests out of the ThreadSanitizer run.
 set -euo pipefail
@@ -116,7 +118,13 @@ stage "asan+ubsan: configure + build" configure_and_build build-asan \
     -DCMAKE_BUILD_TYPE=Debug -DQELVO_SANITIZE=address,undefined
 stage "asan+ubsan: ctest" run_ctest build-asan
 
-# --- 5. ThreadSanitizer ------------------------------------------------------
+# --- 5. fuzzing --------------------------------------------------------------
+# Short runs that catch a change breaking what a target checks; longer runs
+# are for a person to start (README).
+stage "fuzz: configure + build" "$root/scripts/fuzz.sh" build -j"$jobs"
+stage "fuzz: 30s from the seeds" "$root/scripts/fuzz.sh" run 30
+
+# --- 6. ThreadSanitizer ------------------------------------------------------
 stage "tsan: configure + build" configure_and_build build-tsan \
     -DCMAKE_BUILD_TYPE=Debug -DQELVO_SANITIZE=thread
 tsan_args=()
@@ -133,7 +141,7 @@ ctest_launcher=("${tsan_launcher[@]}")
 stage "tsan: ctest" run_ctest build-tsan "${tsan_args[@]}"
 ctest_launcher=()
 
-# --- 6. Windows under Wine ----------------------------------------------------
+# --- 7. Windows under Wine ----------------------------------------------------
 # Release: without debug information the test program is a tenth of the size
 # and every Wine start (one per test) is quicker.
 stage "windows: configure + build" configure_and_build build-windows \
