@@ -23,29 +23,10 @@
 #include "platform/platform.h"
 #include "tests/byte_literal.h"
 #include "tests/temp_tree.h"
+#include "tests/whole_file_reference.h"
 
 namespace qelvo::testing {
 namespace {
-
-// What the jobs made of a file when they read it whole: the text up to the first zero byte
-// converted, searched and replaced in, and the rest of the file written back as it was.
-struct WholeFileResult {
-    bool contains = false;
-    std::string rewritten;
-};
-
-WholeFileResult whole_file_result(std::string_view bytes, const SearchInputs& inputs,
-                                  bool ignore_case) {
-    const FileText split = split_at_first_zero(bytes);
-    FileContents contents = inputs.utf8 ? FileContents::from_utf8(split.text)
-                                        : FileContents::from_gbk(std::string(split.text));
-    WholeFileResult result;
-    result.contains = contents.contains(inputs.find, ignore_case);
-    contents.replace_all(inputs.find, inputs.replacement);
-    result.rewritten = std::move(contents).bytes();
-    result.rewritten += split.tail;
-    return result;
-}
 
 std::string describe(const SearchInputs& inputs, bool ignore_case) {
     return std::string(inputs.utf8 ? "UTF-8" : "GBK") + " file, find " + byte_literal(inputs.find) +

@@ -19,29 +19,15 @@
 #include "platform/codepage.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/temp_directory.h"
+#include "tests/whole_file_reference.h"
 
 namespace qelvo::fuzz {
 namespace {
 
+using qelvo::testing::whole_file_result;
+using qelvo::testing::WholeFileResult;
+
 constexpr std::string_view kName = "file.txt";
-
-struct WholeFileResult {
-    bool contains = false;
-    std::string rewritten;
-};
-
-WholeFileResult whole_file_result(std::string_view bytes, const SearchInputs& inputs,
-                                  bool ignore_case) {
-    const FileText split = split_at_first_zero(bytes);
-    FileContents contents = inputs.utf8 ? FileContents::from_utf8(split.text)
-                                        : FileContents::from_gbk(std::string(split.text));
-    WholeFileResult result;
-    result.contains = contents.contains(inputs.find, ignore_case);
-    contents.replace_all(inputs.find, inputs.replacement);
-    result.rewritten = std::move(contents).bytes();
-    result.rewritten += split.tail;
-    return result;
-}
 
 // Tests the file and rewrites it when it holds the find text, as a worker does, and compares
 // both with the whole-file result. The search may have searched other files before.
