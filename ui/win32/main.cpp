@@ -3,12 +3,9 @@
 // messages until 按钮6 ends the program.
 #include <windows.h>
 
-// The COM declarations GDI+ needs (IStream, PROPID) come before it.
 #include <objbase.h>
-#include <objidl.h>
 
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -18,7 +15,7 @@
 #include "engine/engine_state.h"
 #include "engine/main_window_layout.h"
 #include "platform/platform.h"
-#include "resources/resource_ids.h"
+#include "skin/skin_engine.h"
 #include "ui/input_history.h"
 #include "ui/settings_file.h"
 #include "ui/win32/main_window.h"
@@ -30,21 +27,21 @@ using qelvo::ControlModel;
 using qelvo::Engine;
 using qelvo::EngineState;
 
-// What the exit routine gives back.
+// What the exit routine gives back. The skin engine owns the window icon
+// and the GDI+ token.
 struct ProcessResources {
     EngineState* engine_state = nullptr;
-    ULONG_PTR gdiplus_token = 0;
-    HICON window_icon = nullptr;
+    qelvo::skin::SkinEngine* skin = nullptr;
 };
 ProcessResources process;
 
 // The main window and what it works with. Never destroyed: job threads may
 // write the model, and through it reach the window, until the process ends.
 struct WindowParts {
-    explicit WindowParts(EngineState& state)
+    WindowParts(EngineState& state, qelvo::skin::SkinEngine& skin)
         : history(controls, qelvo::ui::SettingsFile(qelvo::ui::settings_file_path())),
           engine{controls, state, messages, &history},
-          window(engine, history.settings()) {}
+          window(engine, history.settings(), &skin) {}
 
     ControlModel controls{qelvo::main_window_layout()};
     qelvo::ui::Win32MessageDialog messages;
@@ -65,39 +62,16 @@ void release_engine_state() {
     if (state->wait_until_no_threads_for(std::chrono::milliseconds(0))) delete state;
 }
 
-// Runs when the process ends. The skin engine object, once it exists, is
-// destroyed first here, and it is then the one that destroys the icon and
-// shuts GDI+ down with the kept token.
+// Runs when the process ends: the skin engine goes first, destroying the
+// window icon and shutting GDI+ down with the kept token. The windows stay
+// subclassed and simply pass every message on once it is gone.
 void exit_routine() {
-    if (process.window_icon) DestroyIcon(std::exchange(process.window_icon, nullptr));
-    // A failed start left the token at 0, which is not shut down.
-    if (process.gdiplus_token != 0) {
-        Gdiplus::GdiplusShutdown(std::exchange(process.gdiplus_token, 0));
-    }
+    delete std::exchange(process.skin, nullptr);
     release_engine_state();
 }
 
-HICON load_icon(HINSTANCE instance, const wchar_t* name) {
-    return static_cast<HICON>(LoadImageW(instance, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-}
-
-// By number first, then by the name of the icon group; a program without
-// either has a window without an icon.
-HICON load_window_icon(HINSTANCE instance) {
-    HICON icon = load_icon(instance, MAKEINTRESOURCEW(kWindowIconResource));
-    return icon ? icon : load_icon(instance, L"DEFAULT_ICON");
-}
-
-void startup_routine(HINSTANCE instance) {
-    // Version 1, no debug callback, background thread and external codecs
-    // not suppressed. The status is not checked: the token tells.
-    const Gdiplus::GdiplusStartupInput input(nullptr, FALSE, FALSE);
-    Gdiplus::GdiplusStartup(&process.gdiplus_token, &input, nullptr);
-    process.window_icon = load_window_icon(instance);
-    // The skin engine's start values go here once it exists: the window
-    // icon, first-size flag 1, control skinning 1, overlay alpha 160, accent
-    // colour 0xDDCA22 and style flag 1.
-}
+// GDI+, the window icon and the skin engine's start values.
+void startup_routine(HINSTANCE instance) { process.skin->start(instance); }
 
 // What the main window needs beyond the window code: the common controls of
 // version 6 and COM for the shell's folder browser.
@@ -124,17 +98,17 @@ int run_message_loop(HWND window) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     qelvo::platform::prepare_process();
-    // 1. The shared engine state (the skin engine object and its window list
-    //    are created here too, once they exist).
+    // 1. The shared engine state and the skin engine with its window list.
     process.engine_state = new EngineState();
+    process.skin = new qelvo::skin::SkinEngine();
     // 2. The exit routine.
     std::atexit(exit_routine);
     // 3. The startup routine.
     startup_routine(instance);
     // 4. The main window; its creation runs the window start routine.
     prepare_window_services();
-    auto* parts = new WindowParts(*process.engine_state);
-    if (!parts->window.create(instance, process.window_icon)) return 1;
+    auto* parts = new WindowParts(*process.engine_state, *process.skin);
+    if (!parts->window.create(instance, process.skin->settings.windowIcon)) return 1;
     ShowWindow(parts->window.handle(), show_command);
     UpdateWindow(parts->window.handle());
     return run_message_loop(parts->window.handle());

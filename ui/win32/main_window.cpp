@@ -20,6 +20,7 @@
 #include "engine/panel_switch.h"
 #include "engine/replace_job.h"
 #include "resources/resource_ids.h"
+#include "resources/skin_images.h"
 #include "ui/input_history.h"
 #include "ui/win32/shell_actions.h"
 #include "ui/win32/wide_text.h"
@@ -31,6 +32,10 @@ constexpr std::string_view kResultList = "超级列表框1";
 constexpr std::string_view kPicture = "图片框_编辑框";
 constexpr std::string_view kContextMenu = "右键菜单";
 constexpr std::string_view kEditInNotepadItem = "TXT文本编辑";
+// The skin picture is stretched over the whole window.
+constexpr int kSkinFillMode = 3;
+// The alpha of the panels' veil whenever a panel is shown.
+constexpr int kPanelAlpha = 110;
 
 struct ControlClass {
     const wchar_t* name;
@@ -236,9 +241,10 @@ void add_columns(HWND list, const ControlLayout& entry) {
 
 }  // namespace
 
-MainWindow::MainWindow(Engine& engine, const SettingsFile& settings)
+MainWindow::MainWindow(Engine& engine, const SettingsFile& settings, skin::SkinEngine* skin)
     : engine_(engine),
       settings_(settings),
+      skin_(skin),
       mirror_(engine.controls),
       input_icon_(engine.controls) {}
 
@@ -421,21 +427,36 @@ void MainWindow::load_picture(HWND picture) {
     }
 }
 
-// The window's "created" event.
+// The window's "created" event: the skin, then the input histories, into
+// the combo boxes in the layout's order.
 void MainWindow::run_start_routine() {
-    // The skin engine's calls come first once it exists, in this order:
-    //   1. setBackground with the JPEG picture the program carries, fill mode 3;
-    //   2. the panel alpha 110 kept for the panel switches;
-    //   3. setOptions: control skinning on, overlay alpha 0;
-    //   4. skinWindow on this window (caption 110 high and shown with the
-    //      title, not resizable, no help or menu button, no gloss, bar 25
-    //      high), then setBarItem 1 "Qelvo文本替换 首发网站 Varnek";
-    //   5. setBarStyle: text mode 1, halo 1;
-    //   6. skinPanel (background painted, face colour, fill alpha 0) and
-    //      setPanelAlpha 110 on 分组框1, then on 分组框2, then on 分组框3,
-    //      分组框5 and 分组框6, the hidden panels included.
-    // 7. The input histories, into the combo boxes in the layout's order.
+    apply_skin();
     load_all_histories(engine_.controls, settings_);
+}
+
+void MainWindow::apply_skin() {
+    if (!skin_) return;
+    skin_->setBackground({}, resources::kBackgroundJpg, std::nullopt, std::nullopt, kSkinFillMode);
+    skin_->setOptions(1, 0);
+    skin::WindowSkinOptions options;
+    options.captionHeight = 110;
+    options.resizable = 0;
+    options.barHeight = 25;
+    skin_->skinWindow(window_, options);
+    skin_->setBarItem(window_, 1, gbk("Qelvo文本替换 首发网站 Varnek"));
+    skin_->setBarStyle(window_, 1, 1);
+    for (std::string_view panel : {"分组框1", "分组框2", "分组框3", "分组框5", "分组框6"}) {
+        skin_shown_panel(panel);
+    }
+}
+
+// Registers the panel once (later calls find it registered) and gives it the
+// alpha the panels are shown with, which repaints it.
+void MainWindow::skin_shown_panel(std::string_view panel) {
+    if (!skin_) return;
+    HWND container = mirror_.handle(panel);
+    skin_->skinPanel(container, 1, GetSysColor(COLOR_BTNFACE), 0);
+    skin_->setPanelAlpha(container, kPanelAlpha);
 }
 
 void MainWindow::on_command(WPARAM wparam, LPARAM lparam) {
@@ -459,12 +480,20 @@ void MainWindow::on_control_command(std::string_view name, UINT code) {
         Action action;
     };
     // The layout's event bindings; no other control has one. The panel
-    // switches to the find and restore panels will also make the skin
-    // engine's skinPanel and setPanelAlpha 110 calls on the panel they show.
+    // switches take effect on screen once the handler returns, so the skin
+    // calls on the panel being shown come before it shows.
     static const Binding bindings[] = {
         {"按钮1", BN_CLICKED, [](MainWindow& w) { show_replace_panel(w.engine_); }},
-        {"按钮2", BN_CLICKED, [](MainWindow& w) { show_find_panel(w.engine_); }},
-        {"按钮4", BN_CLICKED, [](MainWindow& w) { show_restore_panel(w.engine_); }},
+        {"按钮2", BN_CLICKED,
+         [](MainWindow& w) {
+             show_find_panel(w.engine_);
+             w.skin_shown_panel("分组框5");
+         }},
+        {"按钮4", BN_CLICKED,
+         [](MainWindow& w) {
+             show_restore_panel(w.engine_);
+             w.skin_shown_panel("分组框6");
+         }},
         {"按钮6", BN_CLICKED, [](MainWindow& w) { w.end_program(); }},
         {"按钮_开始替换", BN_CLICKED, [](MainWindow& w) { on_replace_button_click(w.engine_); }},
         {"按钮_开始查找", BN_CLICKED, [](MainWindow& w) { on_find_button_click(w.engine_); }},

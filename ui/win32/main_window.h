@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "skin/skin_engine.h"
 #include "ui/settings_file.h"
 #include "ui/win32/control_mirror.h"
 #include "ui/win32/text_input_window.h"
@@ -33,8 +34,9 @@ inline constexpr int kFirstMenuItemId = 900;
 class MainWindow {
   public:
     // The engine's model of the controls is what the window shows; the
-    // settings file gives the input histories loaded at creation.
-    MainWindow(Engine& engine, const SettingsFile& settings);
+    // settings file gives the input histories loaded at creation. Without a
+    // skin engine the window is drawn by the system.
+    MainWindow(Engine& engine, const SettingsFile& settings, skin::SkinEngine* skin = nullptr);
     // Only once no job writes the model any more: the mirror listens to it.
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
@@ -55,6 +57,8 @@ class MainWindow {
     HWND create_control(std::size_t index, HWND parent);
     void load_picture(HWND picture);
     void run_start_routine();
+    void apply_skin();
+    void skin_shown_panel(std::string_view panel);
 
     void on_command(WPARAM wparam, LPARAM lparam);
     void on_control_command(std::string_view name, UINT code);
@@ -66,6 +70,7 @@ class MainWindow {
 
     Engine& engine_;
     const SettingsFile& settings_;
+    skin::SkinEngine* skin_;
     ControlMirror mirror_;
     TextInputIcon input_icon_;
     HINSTANCE instance_ = nullptr;
