@@ -23,7 +23,8 @@ long live_objects();
 // Starts GDI+ 1.0 for the process. Returns the token for shutdown, or 0
 // when GDI+ could not start.
 ULONG_PTR startup();
-// Stops GDI+; a token of 0 (a failed start) does nothing.
+// Stops GDI+; a token of 0 (a failed start) does nothing. Every wrapper
+// must have given up its object before: GDI+ cannot delete it afterwards.
 void shutdown(ULONG_PTR token);
 
 namespace detail {

@@ -77,6 +77,7 @@ struct Canvas {
     }
     // Drawing is done: the graphics goes before the pixels are read.
     void finish() { graphics.Delete(); }
+    Gdiplus::ARGB pixel(INT x, INT y) const { return bitmap.BitmapGetPixel(x, y); }
 };
 
 SolidBrush solid(Gdiplus::ARGB colour) {
@@ -99,11 +100,29 @@ Path rounded_rectangle(Gdiplus::REAL x, Gdiplus::REAL y, Gdiplus::REAL width, Gd
     return path;
 }
 
+Path rectangle(Gdiplus::REAL x, Gdiplus::REAL y, Gdiplus::REAL width, Gdiplus::REAL height) {
+    Path path;
+    EXPECT_TRUE(path.CreatePath());
+    EXPECT_TRUE(path.AddPathRectangle(x, y, width, height));
+    return path;
+}
+
+Path ellipse(Gdiplus::REAL x, Gdiplus::REAL y, Gdiplus::REAL width, Gdiplus::REAL height) {
+    Path path;
+    EXPECT_TRUE(path.CreatePath());
+    EXPECT_TRUE(path.AddPathEllipse(x, y, width, height));
+    return path;
+}
+
 // An 8 x 6 picture: red left half, blue right half.
-std::vector<std::uint8_t> two_colour_png() {
-    Canvas canvas(8, 6, kOpaqueRed);
+void paint_two_colours(Canvas& canvas) {
     canvas.graphics.FillRectangleI(solid(kOpaqueBlue), 4, 0, 4, 6);
     canvas.finish();
+}
+
+std::vector<std::uint8_t> two_colour_png() {
+    Canvas canvas(8, 6, kOpaqueRed);
+    paint_two_colours(canvas);
     return canvas.bitmap.SaveToBytes(kPngFormat);
 }
 
@@ -121,72 +140,52 @@ int leftmost_ink(const Bitmap& bitmap) {
 
 // ---------------------------------------------------------------- drawing
 
-TEST_F(GdiplusDrawing, FilledRoundedPathCoversItsMiddleButNotItsCorners) {
-    Canvas canvas(40, 30, kTransparent);
+TEST_F(GdiplusDrawing, FillsCoverTheirShapesAndNothingElse) {
+    Canvas canvas(40, 30, kOpaqueWhite);
     ASSERT_TRUE(canvas.graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias));
     EXPECT_TRUE(canvas.graphics.FillPath(solid(kOpaqueBlue), rounded_rectangle(0, 0, 39, 29, 12)));
+    EXPECT_TRUE(canvas.graphics.FillRectangleI(solid(kOpaqueRed), 15, 10, 10, 10));
     canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(20, 15), kOpaqueBlue);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(20, 2), kOpaqueBlue);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(0, 0), kTransparent);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(38, 28), kTransparent);
+    EXPECT_EQ(canvas.pixel(20, 15), kOpaqueRed);
+    EXPECT_EQ(canvas.pixel(20, 2), kOpaqueBlue);
+    EXPECT_EQ(canvas.pixel(0, 0), kOpaqueWhite);  // outside the rounded corners
+    EXPECT_EQ(canvas.pixel(38, 28), kOpaqueWhite);
 }
 
-TEST_F(GdiplusDrawing, RectangleFillChangesOnlyItsOwnPixels) {
-    Canvas canvas(20, 20, kOpaqueWhite);
-    EXPECT_TRUE(canvas.graphics.FillRectangleI(solid(kOpaqueRed), 5, 5, 10, 10));
-    canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(10, 10), kOpaqueRed);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(2, 2), kOpaqueWhite);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(17, 17), kOpaqueWhite);
-}
-
-TEST_F(GdiplusDrawing, XorClipLeavesARingUntilTheClipIsReset) {
+TEST_F(GdiplusDrawing, ClipsLimitFillsUntilReset) {
     Canvas canvas(30, 30, kTransparent);
+    // A ring: the whole surface less its middle, as the edit frames clip.
     EXPECT_TRUE(canvas.graphics.SetClipRectI(0, 0, 30, 30));
     EXPECT_TRUE(canvas.graphics.SetClipRectI(10, 10, 10, 10, Gdiplus::CombineModeXor));
     EXPECT_TRUE(canvas.graphics.FillRectangleI(solid(kOpaqueBlue), 0, 0, 30, 30));
+    EXPECT_TRUE(canvas.graphics.SetClipPath(ellipse(10, 10, 10, 10)));
+    EXPECT_TRUE(canvas.graphics.FillRectangle(solid(kOpaqueRed), 0, 0, 30, 30));
     EXPECT_TRUE(canvas.graphics.ResetClip());
     EXPECT_TRUE(canvas.graphics.FillRectangleI(solid(kOpaqueRed), 22, 22, 4, 4));
     canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(5, 5), kOpaqueBlue);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(15, 15), kTransparent);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(24, 24), kOpaqueRed);
-}
-
-TEST_F(GdiplusDrawing, PathClipKeepsFillsInsideThePath) {
-    Canvas canvas(30, 30, kTransparent);
-    Path circle;
-    ASSERT_TRUE(circle.CreatePath());
-    ASSERT_TRUE(circle.AddPathEllipse(0, 0, 30, 30));
-    EXPECT_TRUE(canvas.graphics.SetClipPath(circle));
-    EXPECT_TRUE(canvas.graphics.FillRectangle(solid(kOpaqueRed), 0, 0, 30, 30));
-    canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(15, 15), kOpaqueRed);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(1, 1), kTransparent);
+    EXPECT_EQ(canvas.pixel(5, 5), kOpaqueBlue);
+    EXPECT_EQ(canvas.pixel(15, 15), kOpaqueRed);    // the circle
+    EXPECT_EQ(canvas.pixel(10, 10), kTransparent);  // the hole, outside the circle
+    EXPECT_EQ(canvas.pixel(24, 24), kOpaqueRed);
 }
 
 TEST_F(GdiplusDrawing, ThickPensCoverTheirLinesAndOutlines) {
     Canvas canvas(30, 30, kTransparent);
     Pen pen;
     ASSERT_TRUE(pen.CreatePen1(kOpaqueBlue, 4));
-    Path square;
-    ASSERT_TRUE(square.CreatePath());
-    ASSERT_TRUE(square.AddPathRectangle(5, 5, 20, 20));
+    Path square = rectangle(5, 5, 20, 20);
+    EXPECT_EQ(square.GetPointCount(), 4);
     EXPECT_TRUE(canvas.graphics.DrawPath(pen, square));
     EXPECT_TRUE(canvas.graphics.DrawLineI(pen, 2, 15, 12, 15));
     canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(5, 20), kOpaqueBlue);    // left side
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(10, 15), kOpaqueBlue);   // the line
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(18, 18), kTransparent);  // inside
-}
-
-TEST_F(GdiplusDrawing, PenWidthReadsBackWhatWasSet) {
-    Pen pen;
-    ASSERT_TRUE(pen.CreatePen1(kOpaqueBlack, 3));
-    EXPECT_FLOAT_EQ(pen.GetPenWidth(), 3);
+    EXPECT_EQ(canvas.pixel(5, 20), kOpaqueBlue);    // left side
+    EXPECT_EQ(canvas.pixel(10, 15), kOpaqueBlue);   // the line
+    EXPECT_EQ(canvas.pixel(18, 18), kTransparent);  // inside
+    EXPECT_FLOAT_EQ(pen.GetPenWidth(), 4);
     EXPECT_TRUE(pen.SetPenWidth(5));
     EXPECT_FLOAT_EQ(pen.GetPenWidth(), 5);
+    EXPECT_TRUE(square.ResetPath());
+    EXPECT_EQ(square.GetPointCount(), 0);
 }
 
 // Gradients whose ends share one opaque colour: any blending gives it.
@@ -194,9 +193,7 @@ TEST_F(GdiplusDrawing, GradientBrushesOfOneColourFillWithIt) {
     Canvas canvas(40, 20, kTransparent);
     LinearGradientBrush linear;
     ASSERT_TRUE(linear.CreateLineBrush({0, 0}, {0, 20}, kOpaqueRed, kOpaqueRed));
-    Path circle;
-    ASSERT_TRUE(circle.CreatePath());
-    ASSERT_TRUE(circle.AddPathEllipse(20, 0, 20, 20));
+    const Path circle = ellipse(20, 0, 20, 20);
     PathGradientBrush radial;
     ASSERT_TRUE(radial.CreatePathGradientFromPath(circle));
     EXPECT_TRUE(radial.SetPathGradientCenterColor(kOpaqueBlue));
@@ -205,8 +202,8 @@ TEST_F(GdiplusDrawing, GradientBrushesOfOneColourFillWithIt) {
     EXPECT_TRUE(canvas.graphics.FillRectangleI(linear, 0, 0, 20, 20));
     EXPECT_TRUE(canvas.graphics.FillPath(radial, circle));
     canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(10, 10), kOpaqueRed);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(30, 10), kOpaqueBlue);
+    EXPECT_EQ(canvas.pixel(10, 10), kOpaqueRed);
+    EXPECT_EQ(canvas.pixel(30, 10), kOpaqueBlue);
 }
 
 TEST_F(GdiplusDrawing, GraphicsOnADeviceContextDrawsIntoItsBitmap) {
@@ -245,11 +242,8 @@ TEST_F(GdiplusDrawing, GdiBitmapOfAnOpaqueBitmapHasItsColours) {
 
 TEST_F(GdiplusDrawing, RegionOfAPathBecomesAGdiRegionOfTheSameBox) {
     Canvas canvas(20, 20, kTransparent);
-    Path box;
-    ASSERT_TRUE(box.CreatePath());
-    ASSERT_TRUE(box.AddPathRectangle(2, 3, 10, 5));
     Region region;
-    ASSERT_TRUE(region.CreateRegionPath(box));
+    ASSERT_TRUE(region.CreateRegionPath(rectangle(2, 3, 10, 5)));
     HRGN gdi_region = region.GetRegionHRgn(canvas.graphics);
     ASSERT_NE(gdi_region, nullptr);
     RECT bounds{};
@@ -261,24 +255,11 @@ TEST_F(GdiplusDrawing, RegionOfAPathBecomesAGdiRegionOfTheSameBox) {
     EXPECT_EQ(bounds.bottom, 8);
 }
 
-TEST_F(GdiplusDrawing, PathCountsThePointsItHolds) {
-    Path path;
-    ASSERT_TRUE(path.CreatePath());
-    EXPECT_EQ(path.GetPointCount(), 0);
-    EXPECT_TRUE(path.AddPathRectangle(0, 0, 5, 5));
-    EXPECT_EQ(path.GetPointCount(), 4);
-    EXPECT_TRUE(path.AddPathLine(0, 0, 9, 9));
-    EXPECT_EQ(path.GetPointCount(), 6);
-    EXPECT_TRUE(path.ResetPath());
-    EXPECT_EQ(path.GetPointCount(), 0);
-}
-
 // ----------------------------------------------------------------- images
 
 TEST_F(GdiplusImages, PngRoundTripKeepsSizeAndPixels) {
     Canvas original(8, 6, kOpaqueRed);
-    original.graphics.FillRectangleI(solid(kOpaqueBlue), 4, 0, 4, 6);
-    original.finish();
+    paint_two_colours(original);
     const std::vector<std::uint8_t> png = original.bitmap.SaveToBytes(kPngFormat);
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::string(png.begin(), png.begin() + 4), "\x89PNG");
@@ -289,8 +270,7 @@ TEST_F(GdiplusImages, PngRoundTripKeepsSizeAndPixels) {
     ASSERT_EQ(copy.GetImageHeight(), 6u);
     for (INT y = 0; y < 6; ++y) {
         for (INT x = 0; x < 8; ++x) {
-            EXPECT_EQ(copy.BitmapGetPixel(x, y), original.bitmap.BitmapGetPixel(x, y))
-                << "at " << x << "," << y;
+            EXPECT_EQ(copy.BitmapGetPixel(x, y), original.pixel(x, y)) << "at " << x << "," << y;
         }
     }
 }
@@ -308,22 +288,17 @@ TEST_F(GdiplusImages, ImageFromBytesOutlivesTheBytes) {
     EXPECT_TRUE(canvas.graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor));
     EXPECT_TRUE(canvas.graphics.DrawImageRectI(image, 0, 0, 8, 6));
     canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(1, 3), kOpaqueRed);
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(6, 3), kOpaqueBlue);
+    EXPECT_EQ(canvas.pixel(1, 3), kOpaqueRed);
+    EXPECT_EQ(canvas.pixel(6, 3), kOpaqueBlue);
 }
 
-TEST_F(GdiplusImages, SavingWithoutAFormatWritesABmp) {
+TEST_F(GdiplusImages, SavingWritesABmpByDefaultAndNothingForAnUnknownFormat) {
     Canvas canvas(4, 4, kOpaqueRed);
     canvas.finish();
     const std::vector<std::uint8_t> bmp = canvas.bitmap.SaveToBytes();
     ASSERT_GT(bmp.size(), 2u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-}
+    EXPECT_EQ(std::string(bmp.begin(), bmp.begin() + 2), "BM");
 
-TEST_F(GdiplusImages, UnknownFormatTextSavesNothing) {
-    Canvas canvas(4, 4, kOpaqueRed);
-    canvas.finish();
     const std::string unknown = "{00000000-0000-0000-0000-000000000000}";
     EXPECT_TRUE(canvas.bitmap.SaveToBytes(unknown).empty());
     EXPECT_EQ(last_status(), Gdiplus::UnknownImageFormat);
@@ -334,14 +309,11 @@ TEST_F(GdiplusImages, UnknownFormatTextSavesNothing) {
 }
 
 TEST_F(GdiplusImages, EncoderTextMustMatchExactly) {
+    const GUID png = {0xB96B3CAF, 0x0728, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    EXPECT_EQ(guid_text(png), kPngFormat);
     EXPECT_TRUE(find_encoder(kPngFormat).has_value());
     EXPECT_FALSE(find_encoder("{b96b3caf-0728-11d3-9d7b-0000f81ef32e}").has_value());
     EXPECT_FALSE(find_encoder("").has_value());
-}
-
-TEST_F(GdiplusImages, GuidTextIsUpperCaseWithBraces) {
-    const GUID png = {0xB96B3CAF, 0x0728, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    EXPECT_EQ(guid_text(png), kPngFormat);
 }
 
 TEST_F(GdiplusImages, BytesThatAreNoImageLoadNothing) {
@@ -368,20 +340,15 @@ TEST_F(GdiplusImages, MemoryStreamGivesBackExactlyItsBytes) {
 
 // -------------------------------------------------------------- ownership
 
-TEST_F(GdiplusOwnership, DeleteIsIdempotent) {
+TEST_F(GdiplusOwnership, DeleteIsIdempotentAndMakesNoCallWhenEmpty) {
     Path path;
     ASSERT_TRUE(path.CreatePath());
     EXPECT_TRUE(path.Delete());
     EXPECT_TRUE(path.empty());
     EXPECT_FALSE(path.Delete());
-}
-
-TEST_F(GdiplusOwnership, DeleteOfAnEmptyWrapperMakesNoCall) {
-    Path made;
-    ASSERT_TRUE(made.CreatePath());
-    Path empty;
-    EXPECT_FALSE(empty.Delete());
     // A call with handle 0 would have answered InvalidParameter.
+    EXPECT_EQ(last_status(), Gdiplus::Ok);
+    EXPECT_FALSE(Path().Delete());
     EXPECT_EQ(last_status(), Gdiplus::Ok);
 }
 
@@ -480,13 +447,15 @@ TEST_F(GdiplusOwnership, LiveCountReturnsAfterManyObjectsOfEveryKind) {
 // ----------------------------------------------------------------- status
 
 TEST_F(GdiplusStatus, CallOnAnEmptyWrapperReportsInvalidParameter) {
+    // Named: a temporary brush would record its own delete after the call.
+    const SolidBrush brush = solid(kOpaqueRed);
     Graphics graphics;
-    EXPECT_FALSE(graphics.FillRectangleI(solid(kOpaqueRed), 0, 0, 1, 1));
+    EXPECT_FALSE(graphics.FillRectangleI(brush, 0, 0, 1, 1));
     EXPECT_EQ(last_status(), Gdiplus::InvalidParameter);
     EXPECT_EQ(static_cast<int>(last_status()), 2);
-
     // The next successful call replaces it.
-    const SolidBrush brush = solid(kOpaqueRed);
+    Path path;
+    EXPECT_TRUE(path.CreatePath());
     EXPECT_EQ(last_status(), Gdiplus::Ok);
 }
 
@@ -498,12 +467,10 @@ TEST_F(GdiplusStatus, GettersOfEmptyWrappersGiveZeroAndInvalidParameter) {
     EXPECT_FLOAT_EQ(Pen().GetPenWidth(), 0);
     EXPECT_EQ(last_status(), Gdiplus::InvalidParameter);
     EXPECT_EQ(Bitmap().CreateHBITMAPFromBitmap(0), nullptr);
-}
 
-TEST_F(GdiplusStatus, PixelOutsideTheBitmapIsRefused) {
     Canvas canvas(4, 4, kOpaqueRed);
     canvas.finish();
-    EXPECT_EQ(canvas.bitmap.BitmapGetPixel(4, 0), 0u);
+    EXPECT_EQ(canvas.pixel(4, 0), 0u);
     EXPECT_EQ(last_status(), Gdiplus::InvalidParameter);
 }
 
@@ -560,22 +527,20 @@ TEST_F(GdiplusText, FontFromAGdiFontKeepsItsFamilyAndStyle) {
     HDC screen = GetDC(nullptr);
     Font font;
     EXPECT_TRUE(font.CreateFontFromHFont(screen, gdi_font));
+    // A control that keeps the system font answers WM_GETFONT with null.
+    Font from_nothing;
+    EXPECT_FALSE(from_nothing.CreateFontFromHFont(screen, nullptr));
+    EXPECT_EQ(last_status(), Gdiplus::InvalidParameter);
+    EXPECT_TRUE(from_nothing.empty());
     ReleaseDC(nullptr, screen);
     DeleteObject(gdi_font);
+
     EXPECT_GT(font.GetFontSize(), 0);
     EXPECT_TRUE(font.GetFontStyle() & Gdiplus::FontStyleBold);
     FontFamily family;
     EXPECT_TRUE(font.GetFamily(family));
-    EXPECT_EQ(family.GetFamilyName(), kLatinFamily);
-}
-
-TEST_F(GdiplusText, NullGdiFontMakesNoFont) {
-    HDC screen = GetDC(nullptr);
-    Font font;
-    EXPECT_FALSE(font.CreateFontFromHFont(screen, nullptr));
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(last_status(), Gdiplus::InvalidParameter);
-    EXPECT_TRUE(font.empty());
+    // Some systems name a family after its first face ("Tahoma Bold").
+    EXPECT_EQ(family.GetFamilyName().rfind(kLatinFamily, 0), 0u) << family.GetFamilyName();
 }
 
 }  // namespace
