@@ -31,7 +31,9 @@ function(qelvo_embed_files)
         message(FATAL_ERROR "qelvo_embed_files: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
     endif()
     foreach(required IN ITEMS OUTPUT_SOURCE NAMESPACE FILES)
-        if(NOT arg_${required})
+        # Compared as a text: a bare if() would take a namespace called "n"
+        # or "off" for false.
+        if("${arg_${required}}" STREQUAL "")
             message(FATAL_ERROR "qelvo_embed_files: ${required} is missing")
         endif()
     endforeach()
@@ -105,7 +107,7 @@ function(_qelvo_embed_write_source)
     endforeach()
 
     set(include_header "")
-    if(QELVO_EMBED_HEADER)
+    if(NOT "${QELVO_EMBED_HEADER}" STREQUAL "")
         set(include_header "#include \"${QELVO_EMBED_HEADER}\"\n\n")
     endif()
     file(WRITE "${QELVO_EMBED_OUTPUT}"
