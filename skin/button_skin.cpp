@@ -33,6 +33,19 @@ bool is_radio_button(LONG_PTR style) {
 
 std::string caption_of(HWND button) { return ui::gbk_from_wide(ui::window_text(button)); }
 
+// The record and indexes first, then the subclass; the caller adds the
+// style and font its kind needs.
+ControlSkin& register_button(SkinWindow& record, HWND child, int kind, int windowIndex) {
+    const int index = appendControlRecord(record.buttonSkins, child);
+    ControlSkin& button = record.buttonSkins.back();
+    button.kind = kind;
+    button.caption = caption_of(child);
+    set_int_property(child, kIndexProperty, index);
+    set_int_property(child, kOwnerIndexProperty, windowIndex);
+    button.oldProc = subclassWindow(child, buttonSkinProc);
+    return button;
+}
+
 }  // namespace
 
 ControlFont readControlFont(HWND control) {
@@ -57,13 +70,7 @@ void SkinEngine::attachPushButtons(int windowIndex, HWND parent) {
         const LONG_PTR style = style_of(child);
         if (all_bits(style, kOwnerDrawBits) || !is_push_button(style)) return;
         if (isRegistered(record->buttonSkins, child)) return;
-        const int index = appendControlRecord(record->buttonSkins, child);
-        ControlSkin& button = record->buttonSkins.back();
-        button.kind = kPushButtonKind;
-        button.caption = caption_of(child);
-        set_int_property(child, kIndexProperty, index);
-        set_int_property(child, kOwnerIndexProperty, windowIndex);
-        button.oldProc = subclassWindow(child, buttonSkinProc);
+        ControlSkin& button = register_button(*record, child, kPushButtonKind, windowIndex);
         SetWindowLongPtrW(child, GWL_STYLE, style | kOwnerDrawBits);
         const ControlFont font = readControlFont(child);
         button.fontFace = font.face.empty() ? gbk("宋体") : font.face;
@@ -82,13 +89,7 @@ void SkinEngine::attachCheckRadio(int windowIndex, HWND parent) {
                          : is_radio_button(style) ? kRadioButtonKind
                                                   : -1;
         if (kind < 0 || isRegistered(record->buttonSkins, child)) return;
-        const int index = appendControlRecord(record->buttonSkins, child);
-        ControlSkin& button = record->buttonSkins.back();
-        button.kind = kind;
-        button.caption = caption_of(child);
-        set_int_property(child, kIndexProperty, index);
-        set_int_property(child, kOwnerIndexProperty, windowIndex);
-        button.oldProc = subclassWindow(child, buttonSkinProc);
+        ControlSkin& button = register_button(*record, child, kind, windowIndex);
         const ControlFont font = readControlFont(child);
         button.fontFace = font.face;
         button.fontSize = font.size;

@@ -29,10 +29,18 @@ void forEachChildOfClass(HWND parent, const wchar_t* className, Visit&& visit) {
     }
 }
 
+// The control's 1-based index in its family's list, 0 when it is not there.
+template <typename Record>
+int indexOfControl(const std::vector<Record>& records, HWND control) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].hwnd == control) return static_cast<int>(i + 1);
+    }
+    return 0;
+}
+
 template <typename Record>
 bool isRegistered(const std::vector<Record>& records, HWND control) {
-    return std::ranges::any_of(records,
-                               [control](const Record& record) { return record.hwnd == control; });
+    return indexOfControl(records, control) != 0;
 }
 
 // Appends a zeroed record for the control; its control index is the new

@@ -1,6 +1,7 @@
 #include "skin/skin_engine.h"
 
 #include "gdiplus/status.h"
+#include "skin/control_registration.h"
 #include "skin/image_tools.h"
 
 namespace qelvo::skin {
@@ -110,24 +111,14 @@ int SkinEngine::findSkinAncestor(HWND control) const {
     return 0;
 }
 
-namespace {
-template <typename Record>
-int index_in(const std::vector<Record>& list, HWND hwnd) {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (list[i].hwnd == hwnd) return static_cast<int>(i + 1);
-    }
-    return 0;
-}
-}  // namespace
-
 int SkinEngine::findPanel(int windowIndex, HWND container) const {
     const SkinWindow* record = window(windowIndex);
-    return record ? index_in(record->panelSkins, container) : 0;
+    return record ? indexOfControl(record->panelSkins, container) : 0;
 }
 
 int SkinEngine::findButton(int windowIndex, HWND button) const {
     const SkinWindow* record = window(windowIndex);
-    return record ? index_in(record->buttonSkins, button) : 0;
+    return record ? indexOfControl(record->buttonSkins, button) : 0;
 }
 
 SkinWindow* SkinEngine::window(int windowIndex) {

@@ -1,6 +1,7 @@
 #include <array>
 
 #include "skin/button_skin.h"
+#include "skin/control_registration.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
 
@@ -44,13 +45,9 @@ void SkinEngine::skinChildren(int windowIndex, HWND parent) {
 // (1 and 3) have no painter of their own, and other kinds draw nothing here.
 bool SkinEngine::drawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlType != ODT_BUTTON) return false;
-    const int index = int_property(item.hwndItem, kIndexProperty);
-    if (index < 1) return false;
-    const SkinWindow* record = window(int_property(item.hwndItem, kOwnerIndexProperty));
-    if (!record || static_cast<std::size_t>(index) > record->buttonSkins.size()) return false;
-    const ControlSkin& button = record->buttonSkins[static_cast<std::size_t>(index - 1)];
-    if (button.hwnd != item.hwndItem) return false;
-    if (button.kind == kPushButtonKind) {
+    const ControlSkin* button = findControlRecord(item.hwndItem, &SkinWindow::buttonSkins);
+    if (!button) return false;
+    if (button->kind == kPushButtonKind) {
         paintPushButton(item.hwndItem, item.hDC, item.itemState, item.rcItem);
     }
     return true;
