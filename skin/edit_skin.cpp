@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "skin/child_colour_replies.h"
 #include "skin/control_registration.h"
 #include "skin/gdi_holders.h"
 #include "skin/skin_engine.h"
@@ -49,13 +50,6 @@ void attach_combo(SkinWindow& owner, HWND combo, int windowIndex, bool veiled) {
     }
 }
 
-// Zeroes the property after deleting its object, so that the clean-up of
-// the skinned window cannot delete it a second time.
-void delete_property_object(HWND window, const wchar_t* name) {
-    gdi_count::destroy(handle_property<HGDIOBJ>(window, name));
-    set_property(window, name, 0);
-}
-
 }  // namespace
 
 void SkinEngine::attachEditsAndCombos(int windowIndex, HWND parent) {
@@ -70,11 +64,7 @@ void SkinEngine::attachEditsAndCombos(int windowIndex, HWND parent) {
 }
 
 LRESULT CALLBACK editSkinProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) {
-        // The brush first: it is made from the bitmap.
-        delete_property_object(window, kChildBrushProperty);
-        delete_property_object(window, kChildBrushBitmapProperty);
-    }
+    if (message == WM_DESTROY) releaseChildColourObjects(window);
     return forwardMessage(window, message, wparam, lparam);
 }
 

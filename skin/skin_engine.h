@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gdiplus/graphics.h"
 #include "skin/memory_dc_registry.h"
 #include "skin/skin_records.h"
 
@@ -98,6 +99,29 @@ class SkinEngine {
                        std::optional<int> titleStyle = std::nullopt);
     void setWindowBackground(HWND window, ImageBytes image, int ownMode);
     void layoutCaptionButtons(int windowIndex);
+
+    // --- window painting (window_render.cpp) ---
+    // Rebuilds the three layers (background, caption, bar) when `full`, and
+    // copies the background layer to the target DC.
+    void renderWindow(int windowIndex, HDC target, bool full);
+    // One copy of the background layer onto the window.
+    void blitWindow(int windowIndex, HDC target);
+    // The icon and title text; with no text, the window's own. A null
+    // graphics draws on a graphics of the background layer.
+    void drawTitle(int windowIndex, gdiplus::Graphics* graphics, bool intoLayer,
+                   std::optional<std::string> text = std::nullopt);
+
+    // --- caption buttons (caption_buttons.cpp) ---
+    // 1-based number of the button under the point; 0 outside the strip.
+    int hitCaptionButton(int windowIndex, int x, int y) const;
+    int maximizeButtonNumber(int windowIndex) const;
+    // Normal (alpha 0, not pressed), hover at the alpha, or pressed. A null
+    // graphics draws on a graphics of the background layer; when not drawing
+    // into the layer only, the button's rectangle is copied to the window.
+    void drawCaptionButton(int windowIndex, int number, gdiplus::Graphics* graphics, bool intoLayer,
+                           bool pressed, int alpha);
+    void runCaptionButton(int windowIndex, int number);
+
     // On WM_NCDESTROY of a skinned window: frees what its record owns and
     // renumbers the windows after it.
     void removeWindow(HWND window);
@@ -111,6 +135,10 @@ class SkinEngine {
                      std::optional<std::string> fontFace = std::nullopt,
                      std::optional<int> fontSize = std::nullopt);
     void layoutBar(int windowIndex);
+    // One item (1-based) into the background layer; when not only into the
+    // layer, its rectangle is first restored from the bar layer and then
+    // copied to the window.
+    void drawBarItem(int windowIndex, int item, gdiplus::Graphics* graphics, bool intoLayer);
     // Part of skinWindow: the bar of the given height with the given items,
     // or one item filling it.
     void createBar(int windowIndex, int barHeight,
@@ -120,6 +148,9 @@ class SkinEngine {
     void skinPanel(HWND container, int paintBackground = 1, COLORREF fillColour = 0,
                    int fillAlpha = 255, int fourthValue = 0);
     void setPanelAlpha(HWND container, int alpha);
+    // Draws the container onto the target DC, or its own window DC when the
+    // target is null.
+    void paintPanel(int windowIndex, int panelIndex, HDC target, bool rebuild);
 
     // --- extra layer (extra_layer.cpp) ---
     void addExtraControl(HWND control, std::optional<COLORREF> fillColour = std::nullopt);

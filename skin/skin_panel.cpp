@@ -1,9 +1,184 @@
+// Containers: registering a group box or other container with the skin,
+// painting it as a translucent tinted area over the window background with
+// its frame and caption, and its procedure, which keeps that painting right
+// as it moves, resizes and shows, and answers its children's colour requests.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/gbk_literal.h"
+#include "gdiplus/brushes.h"
+#include "gdiplus/graphics.h"
+#include "gdiplus/path.h"
+#include "gdiplus/pen.h"
+#include "gdiplus/text.h"
 #include "skin/button_skin.h"
+#include "skin/child_colour_replies.h"
+#include "skin/colour.h"
+#include "skin/composition.h"
+#include "skin/control_registration.h"
+#include "skin/shapes.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
+#include "ui/win32/wide_text.h"
 
 namespace qelvo::skin {
 namespace {
+
+// The group box frame starts under the middle of its caption line.
+constexpr float kGroupFrameTop = 5;
+constexpr float kOuterDiameter = 5;
+constexpr float kGroupInnerDiameter = 3;
+constexpr float kFrameInnerDiameter = 3;
+constexpr std::uint8_t kFrameDarkAlpha = 40;
+constexpr std::uint8_t kGroupFrameLightAlpha = 90;
+constexpr std::uint8_t kFrameLightAlpha = 100;
+constexpr COLORREF kBlack = 0x000000;
+constexpr COLORREF kWhite = 0xFFFFFF;
+// A caption on the left or right keeps this far from the side.
+constexpr int kCaptionSideGap = 10;
+constexpr int kCaptionTop = 1;
+constexpr int kCaptionExtraHeight = 3;
+// The skin's usual text face, for a group box that keeps the system font.
+constexpr int kFallbackFontSize = 12;
+// Docked children keep this far from the container's sides.
+constexpr int kDockedInset = 2;
+
+struct PanelSize {
+    int width = 0;
+    int height = 0;
+};
+
+PanelSize window_size(HWND container) {
+    RECT outer{};
+    GetWindowRect(container, &outer);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void stroke_round_rect(gdiplus::Graphics& graphics, float x, float y, float width, float height,
+                       float diameter, Argb colour) {
+    gdiplus::Path path;
+    gdiplus::Pen pen;
+    if (!path.CreatePath() || !pen.CreatePen1(colour, 1)) return;
+    addRoundRect(path, x, y, width, height, diameter);
+    graphics.DrawPath(pen, path);
+}
+
+// Dark outside, light inside: the two-tone frame of every skinned surface.
+void draw_group_frame(HDC dc, PanelSize size) {
+    gdiplus::Graphics graphics;
+    if (!graphics.CreateFromHDC(dc)) return;
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    const auto width = static_cast<float>(size.width);
+    const auto height = static_cast<float>(size.height);
+    stroke_round_rect(graphics, 0, kGroupFrameTop, width - 1, height - 6, kOuterDiameter,
+                      toArgb(kBlack, kFrameDarkAlpha));
+    stroke_round_rect(graphics, 1, kGroupFrameTop + 1, width - 3, height - 8, kGroupInnerDiameter,
+                      toArgb(kWhite, kGroupFrameLightAlpha));
+}
+
+void draw_container_frame(HDC dc, PanelSize size) {
+    gdiplus::Graphics graphics;
+    if (!graphics.CreateFromHDC(dc)) return;
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    const auto width = static_cast<float>(size.width);
+    const auto height = static_cast<float>(size.height);
+    stroke_round_rect(graphics, 0, 0, width - 1, height - 1, kOuterDiameter,
+                      toArgb(kBlack, kFrameDarkAlpha));
+    stroke_round_rect(graphics, 1, 1, width - 3, height - 3, kFrameInnerDiameter,
+                      toArgb(kWhite, kFrameLightAlpha));
+}
+
+int caption_font_size(const PanelSkin& panel) {
+    return panel.fontSize > 0 ? panel.fontSize : kFallbackFontSize;
+}
+
+bool make_caption_font(const PanelSkin& panel, gdiplus::Font& font) {
+    const std::string face = panel.fontFace.empty() ? gbk("宋体") : panel.fontFace;
+    return font.CreateFontFromName(face, static_cast<Gdiplus::REAL>(caption_font_size(panel)),
+                                   panel.fontStyle);
+}
+
+int text_width(HDC dc, const std::string& text, const gdiplus::Font& font,
+               const gdiplus::StringFormat& format) {
+    gdiplus::Graphics graphics;
+    if (!graphics.CreateFromHDC(dc)) return 0;
+    const Gdiplus::RectF unbounded(0, 0, 10000, 1000);
+    return static_cast<int>(std::ceil(graphics.MeasureString(text, font, unbounded, format).Width));
+}
+
+// BS_CENTER is both alignment bits, BS_LEFT the lower one alone; anything
+// else puts the caption on the right.
+int caption_left(DWORD style, int panelWidth, int textWidth) {
+    if ((style & BS_CENTER) == BS_CENTER) return (panelWidth - textWidth) / 2;
+    if (style & BS_LEFT) return kCaptionSideGap;
+    return panelWidth - textWidth - kCaptionSideGap;
+}
+
+IntRect caption_box(const PanelSkin& panel, PanelSize size, int textWidth) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(panel.hwnd, GWL_STYLE));
+    return IntRect{caption_left(style, size.width, textWidth), kCaptionTop, textWidth,
+                   caption_font_size(panel) + kCaptionExtraHeight};
+}
+
+// The frame line would run through the text: the box gets the background
+// back before the text goes on it.
+void restore_background(SkinEngine& engine, HWND container, HDC dc, const IntRect& box) {
+    RECT area{};
+    HDC fresh = composeBackground(engine, container, area);
+    if (!fresh) return;
+    BitBlt(dc, box.x, box.y, box.width, box.height, fresh, box.x, box.y, SRCCOPY);
+    releaseMemoryDc(engine, fresh);
+}
+
+void draw_caption_text(HDC dc, const std::string& text, const gdiplus::Font& font,
+                       const gdiplus::StringFormat& format, const IntRect& box, COLORREF colour) {
+    gdiplus::Graphics graphics;
+    gdiplus::SolidBrush brush;
+    if (!graphics.CreateFromHDC(dc) || !brush.CreateSolidFill(toArgb(colour))) return;
+    const Gdiplus::RectF layout(
+        static_cast<Gdiplus::REAL>(box.x), static_cast<Gdiplus::REAL>(box.y),
+        static_cast<Gdiplus::REAL>(box.width), static_cast<Gdiplus::REAL>(box.height));
+    graphics.DrawString(text, font, layout, format, brush);
+}
+
+// The caption is the container's window text, in the container's text
+// colour ("Kj_Ztys", black when unset).
+void draw_group_caption(SkinEngine& engine, const PanelSkin& panel, HDC dc, PanelSize size) {
+    const std::string text = ui::window_text_gbk(panel.hwnd);
+    gdiplus::Font font;
+    gdiplus::StringFormat format;
+    if (text.empty() || !make_caption_font(panel, font) ||
+        !format.CreateStringFormat(Gdiplus::StringFormatFlagsNoWrap)) {
+        return;
+    }
+    const IntRect box = caption_box(panel, size, text_width(dc, text, font, format));
+    restore_background(engine, panel.hwnd, dc, box);
+    const auto colour = static_cast<COLORREF>(int_property(panel.hwnd, kTextColourProperty));
+    draw_caption_text(dc, text, font, format, box, colour);
+}
+
+// The target is the paint DC, or else the container's own window DC.
+void copy_to_container(HWND container, HDC source, HDC target) {
+    RECT client{};
+    GetClientRect(container, &client);
+    HDC dc = target ? target : GetWindowDC(container);
+    if (!dc) return;
+    BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+    if (!target) ReleaseDC(container, dc);
+}
+
+// Transparent children show what lies behind them, which has just been
+// painted anew.
+void invalidate_transparent_children(HWND container) {
+    for (HWND child = GetWindow(container, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT) {
+            InvalidateRect(child, nullptr, FALSE);
+        }
+    }
+}
 
 bool is_group_box(HWND container) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(container, GWL_STYLE));
@@ -64,16 +239,165 @@ void SkinEngine::setPanelAlpha(HWND container, int alpha) {
     InvalidateRect(container, nullptr, FALSE);
 }
 
-// Containers paint their owner-drawn push buttons; the rest of their look is
-// the system's until the container painter takes over.
-LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DRAWITEM) {
-        SkinEngine* engine = SkinEngine::instance();
-        if (engine && engine->drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) {
-            return TRUE;
-        }
+void SkinEngine::paintPanel(int windowIndex, int panelIndex, HDC target, bool rebuild) {
+    SkinWindow* record = window(windowIndex);
+    if (!record || panelIndex < 1 ||
+        static_cast<std::size_t>(panelIndex) > record->panelSkins.size()) {
+        return;
     }
-    return forwardMessage(window, message, wparam, lparam);
+    const auto slot = static_cast<std::size_t>(panelIndex - 1);
+    const HWND container = record->panelSkins[slot].hwnd;
+    RECT area{};
+    HDC dc = composeBackground(*this, container, area);
+    if (!dc) return;
+    PanelSkin& panel = record->panelSkins[slot];
+    const PanelSize size = window_size(container);
+    if (panel.isGroupBox) {
+        draw_group_frame(dc, size);
+        draw_group_caption(*this, panel, dc, size);
+    } else if (panel.fourthValue != 0) {
+        draw_container_frame(dc, size);
+    }
+    copy_to_container(container, dc, target);
+    releaseMemoryDc(*this, dc);
+    if (rebuild) {
+        panel.dirty = 0;
+    } else {
+        invalidate_transparent_children(container);
+    }
+}
+
+namespace {
+
+// The message in hand, with the way on to the replaced procedure.
+struct PanelMessage {
+    HWND container;
+    UINT id;
+    WPARAM wparam;
+    LPARAM lparam;
+
+    LRESULT forward() const { return forwardMessage(container, id, wparam, lparam); }
+    LRESULT systemDefault() const { return DefWindowProcW(container, id, wparam, lparam); }
+};
+
+// The container's record through the indexes it carries ("Hw_FuID" and
+// "Hw_lbID"); null when they went stale.
+PanelSkin* panel_record(HWND container) {
+    return findControlRecord(container, &SkinWindow::panelSkins);
+}
+
+int window_index_of(HWND container) { return int_property(container, kOwnerIndexProperty); }
+int panel_index_of(HWND container) { return int_property(container, kIndexProperty); }
+
+// A translucent container shows another part of the background once moved.
+LRESULT on_move(const PanelSkin& panel, const PanelMessage& message) {
+    if (panel.paintBackground && panel.fillAlpha != 255) {
+        InvalidateRect(message.container, nullptr, FALSE);
+    }
+    return message.forward();
+}
+
+LRESULT on_size(PanelSkin& panel, const PanelMessage& message) {
+    panel.dirty = 1;
+    const int width = LOWORD(message.lparam);
+    const int height = HIWORD(message.lparam);
+    for (const auto& [child, offset] : panel.anchors) {
+        MoveWindow(child, kDockedInset, offset.y, width - 2 * kDockedInset, height - offset.y,
+                   TRUE);
+    }
+    return message.forward();
+}
+
+// A container that paints its own background never lets the replaced
+// procedure paint over it.
+LRESULT on_paint(SkinEngine& engine, const PanelSkin& panel, const PanelMessage& message) {
+    if (!panel.paintBackground) return message.forward();
+    const bool rebuild = panel.dirty != 0;
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(message.container, &paint);
+    engine.paintPanel(window_index_of(message.container), panel_index_of(message.container), dc,
+                      rebuild);
+    EndPaint(message.container, &paint);
+    return message.systemDefault();
+}
+
+LRESULT on_erase_background(const PanelSkin& panel, const PanelMessage& message) {
+    if (!panel.paintBackground) return message.forward();
+    SetBkMode(reinterpret_cast<HDC>(message.wparam), TRANSPARENT);
+    return 1;
+}
+
+// The replaced procedure shows the container first; the rebuilt background
+// then goes straight onto it.
+LRESULT on_show_window(SkinEngine& engine, const PanelMessage& message) {
+    if (!message.wparam) return message.forward();
+    message.forward();
+    const PanelSkin* panel = panel_record(message.container);
+    if (panel && panel->paintBackground) {
+        engine.paintPanel(window_index_of(message.container), panel_index_of(message.container),
+                          nullptr, true);
+    }
+    return message.systemDefault();
+}
+
+LRESULT on_draw_item(SkinEngine& engine, const PanelMessage& message) {
+    if (engine.drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.lparam))) return TRUE;
+    return message.forward();
+}
+
+LRESULT on_child_colour(SkinEngine& engine, const PanelMessage& message) {
+    if (const auto reply = childColourReply(engine, message.id, message.wparam, message.lparam)) {
+        return *reply;
+    }
+    return message.forward();
+}
+
+LRESULT on_command(const SkinEngine& engine, const PanelMessage& message) {
+    invalidateOnChildCommand(engine, message.wparam, message.lparam);
+    return message.forward();
+}
+
+LRESULT on_notify(const PanelMessage& message) {
+    invalidateOnTreeExpand(message.lparam);
+    return message.forward();
+}
+
+LRESULT dispatch(SkinEngine& engine, PanelSkin& panel, const PanelMessage& message) {
+    switch (message.id) {
+        case WM_MOVE:
+            return on_move(panel, message);
+        case WM_SIZE:
+            return on_size(panel, message);
+        case WM_PAINT:
+            return on_paint(engine, panel, message);
+        case WM_ERASEBKGND:
+            return on_erase_background(panel, message);
+        case WM_SHOWWINDOW:
+            return on_show_window(engine, message);
+        case WM_DRAWITEM:
+            return on_draw_item(engine, message);
+        case WM_NOTIFY:
+            return on_notify(message);
+        case WM_COMMAND:
+            return on_command(engine, message);
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC:
+            return on_child_colour(engine, message);
+        default:
+            return message.forward();
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    const PanelMessage current{window, message, wparam, lparam};
+    SkinEngine* engine = SkinEngine::instance();
+    PanelSkin* panel = panel_record(window);
+    if (!engine || !panel) return current.forward();
+    return dispatch(*engine, *panel, current);
 }
 
 }  // namespace qelvo::skin

@@ -159,7 +159,7 @@ struct PanelSkin {
     HWND hwnd = nullptr;
     COLORREF fillColour = 0;  // 0: no fill
     std::uint8_t fillAlpha = 255;
-    int fourthValue = 0;  // kept as given, read by nothing
+    int fourthValue = 0;  // non-zero: a two-tone frame around a plain container
     WNDPROC oldProc = nullptr;
     int dirty = 0;
     int isGroupBox = 0;

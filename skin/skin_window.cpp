@@ -7,6 +7,7 @@
 
 #include "engine/gbk_literal.h"
 #include "resources/skin_images.h"
+#include "skin/child_colour_replies.h"
 #include "skin/gdi_holders.h"
 #include "skin/image_tools.h"
 #include "skin/skin_engine.h"
@@ -122,12 +123,7 @@ void free_layer(MemoryLayer& layer) {
 // The edit fields' colour-reply brushes, the three cached layers and the
 // background layer's bitmaps kept in the window's properties.
 void free_window_objects(SkinWindow& record) {
-    for (const EditSkin& edit : record.editSkins) {
-        gdi_count::destroy(handle_property<HGDIOBJ>(edit.hwnd, kChildBrushBitmapProperty));
-        gdi_count::destroy(handle_property<HGDIOBJ>(edit.hwnd, kChildBrushProperty));
-        set_property(edit.hwnd, kChildBrushBitmapProperty, 0);
-        set_property(edit.hwnd, kChildBrushProperty, 0);
-    }
+    for (const EditSkin& edit : record.editSkins) releaseChildColourObjects(edit.hwnd);
     MemoryLayer& background = record.backgroundLayer;
     if (background.dc) {
         const auto first = handle_property<HGDIOBJ>(record.hwnd, kFirstLayerBitmapProperty);

@@ -280,8 +280,10 @@ bool MainWindow::create(HINSTANCE instance, HICON icon) {
     if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
-    // A fixed frame: no sizing border and no maximize button.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    // No system frame: the skin draws the caption and border, so the client
+    // area is the whole window and holds every control of the layout. The
+    // system menu keeps the taskbar button's menu and Alt+Space working.
+    const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     // The window procedure knows the window from WM_NCCREATE on; a creation
     // that fails later (WM_CREATE) leaves none.
     window_ = CreateWindowExW(0, kMainWindowClass, wide_from_utf8(kMainWindowTitle).c_str(), style,
