@@ -1,6 +1,12 @@
+// Attaching push buttons, check boxes and radio buttons, and the one
+// procedure that serves all three: it keeps the caption and focus, lights a
+// button once when the mouse comes over it, swallows the system's
+// background and frame painting and double clicks, and shows every change
+// of a check box or radio button in the skin's look at once.
 #include "skin/button_skin.h"
 
 #include <cmath>
+#include <optional>
 
 #include "engine/gbk_literal.h"
 #include "gdiplus/text.h"
@@ -32,6 +38,122 @@ bool is_radio_button(LONG_PTR style) {
 }
 
 std::string caption_of(HWND button) { return ui::gbk_from_wide(ui::window_text(button)); }
+
+// Check boxes and radio buttons are painted by the skin alone; push buttons
+// through the parent's WM_DRAWITEM.
+bool paints_itself(int kind) { return kind == kRadioButtonKind || kind == kCheckBoxKind; }
+
+void paint_itself(HWND button, int kind, UINT state) {
+    if (kind == kRadioButtonKind) {
+        paintRadioButton(button, state);
+    } else {
+        paintCheckBox(button, state);
+    }
+}
+
+SkinWindow* owner_of(HWND control) {
+    SkinEngine* engine = SkinEngine::instance();
+    return engine ? engine->window(int_property(control, kOwnerIndexProperty)) : nullptr;
+}
+
+LRESULT paint_on_request(HWND button, int kind, WPARAM wparam, LPARAM lparam) {
+    PAINTSTRUCT paint{};
+    BeginPaint(button, &paint);
+    paint_itself(button, kind, 0);
+    EndPaint(button, &paint);
+    return DefWindowProcW(button, WM_PAINT, wparam, lparam);
+}
+
+// The system's procedure toggles the button and draws it in its own look;
+// the skin's look goes over that at once, with the new check state.
+LRESULT carry_out_then_show(HWND button, int kind, UINT message, WPARAM wparam, LPARAM lparam) {
+    forwardMessage(button, message, wparam, lparam);
+    paint_itself(button, kind, kind == kRadioButtonKind ? ODS_SELECTED : 0);
+    return DefWindowProcW(button, message, wparam, lparam);
+}
+
+// Nothing is erased: the painters cover the whole button.
+LRESULT prepare_erase(HWND button, HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
+    const auto colour = static_cast<COLORREF>(int_property(button, kTextColourProperty));
+    return static_cast<LRESULT>(SetTextColor(dc, colour));
+}
+
+// Lit once on entry: further moves over the lit button repaint nothing,
+// unless another skinned control left a part of itself lit.
+void track_hover(HWND button) {
+    TRACKMOUSEEVENT leave{sizeof(leave), TME_LEAVE, button, 0};
+    TrackMouseEvent(&leave);
+    SkinWindow* owner = owner_of(button);
+    if (!owner) return;
+    owner->mouseControl = int_property(button, kIndexProperty);
+    if (owner->hotControl == owner->mouseControl && owner->hotPart == 0) return;
+    repaintButton(button, 0, true);
+    owner->hotControl = owner->mouseControl;
+    owner->hotPart = 0;
+}
+
+void clear_hot(HWND button) {
+    if (SkinWindow* owner = owner_of(button)) owner->hotControl = 0;
+}
+
+void show_left(HWND button, const ControlSkin& record) {
+    clear_hot(button);
+    repaintButton(button, record.focused ? ODS_FOCUS : 0, false);
+}
+
+// What the skin does before (or instead of) the button's own procedure;
+// no value means the message goes on to it.
+std::optional<LRESULT> handle_message(HWND window, ControlSkin& button, UINT message, WPARAM wparam,
+                                      LPARAM lparam) {
+    const int kind = button.kind;
+    switch (message) {
+        case WM_MOVE:
+            InvalidateRect(window, nullptr, TRUE);
+            break;
+        case WM_SETFOCUS:
+            button.focused = 1;
+            break;
+        case WM_KILLFOCUS:
+            button.focused = 0;
+            break;
+        case WM_SETTEXT: {
+            const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+            button.caption = ui::gbk_from_wide(text ? text : L"");
+            break;
+        }
+        case WM_PAINT:
+            if (paints_itself(kind)) return paint_on_request(window, kind, wparam, lparam);
+            break;
+        case WM_ERASEBKGND:
+            return prepare_erase(window, reinterpret_cast<HDC>(wparam));
+        case WM_NCPAINT:
+            return 1;
+        case WM_KEYDOWN:
+            if (wparam != VK_SPACE) break;
+            [[fallthrough]];
+        case BM_SETCHECK:
+        case WM_LBUTTONDOWN:
+            if (paints_itself(kind)) {
+                return carry_out_then_show(window, kind, message, wparam, lparam);
+            }
+            break;
+        case WM_MOUSEMOVE:
+            track_hover(window);
+            break;
+        case WM_LBUTTONUP:
+            clear_hot(window);
+            break;
+        case WM_LBUTTONDBLCLK:
+            return 0;
+        case WM_MOUSELEAVE:
+            show_left(window, button);
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
 
 // The record and indexes first, then the subclass; the caller adds the
 // style and font its kind needs.
@@ -97,52 +219,39 @@ void SkinEngine::attachCheckRadio(int windowIndex, HWND parent) {
     });
 }
 
-// Keeps the record's caption and focus current; the look stays the
-// system's until the button painters take over.
 LRESULT CALLBACK buttonSkinProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (ControlSkin* button = findControlRecord(window, &SkinWindow::buttonSkins)) {
-        switch (message) {
-            case WM_SETFOCUS:
-                button->focused = 1;
-                break;
-            case WM_KILLFOCUS:
-                button->focused = 0;
-                break;
-            case WM_SETTEXT:
-                if (lparam) {
-                    button->caption = ui::gbk_from_wide(reinterpret_cast<const wchar_t*>(lparam));
-                }
-                break;
-            default:
-                break;
+        if (const auto result = handle_message(window, *button, message, wparam, lparam)) {
+            return *result;
         }
     }
     return forwardMessage(window, message, wparam, lparam);
 }
 
-void paintPushButton(HWND button, HDC dc, UINT state, const RECT& area) {
-    RECT face = area;
-    UINT frame = DFCS_BUTTONPUSH;
-    if (state & ODS_SELECTED) frame |= DFCS_PUSHED;
-    if (state & ODS_DISABLED) frame |= DFCS_INACTIVE;
-    DrawFrameControl(dc, &face, DFC_BUTTON, frame);
-    const std::wstring caption = ui::window_text(button);
-    RECT text = area;
-    if (state & ODS_SELECTED) OffsetRect(&text, 1, 1);
-    const int previous_mode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF previous_colour =
-        SetTextColor(dc, GetSysColor((state & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    HGDIOBJ previous_font =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, previous_font);
-    SetTextColor(dc, previous_colour);
-    SetBkMode(dc, previous_mode);
-    if (state & ODS_FOCUS) {
-        RECT focus = area;
-        InflateRect(&focus, -4, -4);
-        DrawFocusRect(dc, &focus);
+// Image buttons (kinds 1 and 3) are never registered here and have no
+// painter.
+void repaintButton(HWND button, UINT state, bool hot) {
+    const ControlSkin* record = findControlRecord(button, &SkinWindow::buttonSkins);
+    if (!record) return;
+    if (hot) state |= ODS_HOTLIGHT;
+    switch (record->kind) {
+        case kPushButtonKind: {
+            HDC dc = GetDC(button);
+            if (!dc) return;
+            RECT client{};
+            GetClientRect(button, &client);
+            paintPushButton(button, dc, state, client);
+            ReleaseDC(button, dc);
+            break;
+        }
+        case kRadioButtonKind:
+            paintRadioButton(button, state);
+            break;
+        case kCheckBoxKind:
+            paintCheckBox(button, state);
+            break;
+        default:
+            break;
     }
 }
 

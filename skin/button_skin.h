@@ -1,6 +1,8 @@
 // Push buttons, check boxes and radio buttons: attached by the engine's
-// button skinners, served by buttonSkinProc, painted by the parent's
-// owner-draw dispatch.
+// button skinners, served by buttonSkinProc, and painted over what lies
+// behind them (button_painters.cpp). Push buttons are owner-drawn and
+// painted from the parent's WM_DRAWITEM; check boxes and radio buttons keep
+// their behaviour but are painted by the skin alone.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +19,18 @@ struct ControlFont {
 };
 ControlFont readControlFont(HWND control);
 
-// Draws an owner-drawn push button into the DC: the system's own push
-// button face with the caption centred, pressed, disabled and focused as
-// the state says.
-void paintPushButton(HWND button, HDC dc, UINT state, const RECT& area);
+// Paints the button in the look of its kind straight onto it, lit when
+// `hot`. The state holds ODS_ bits.
+void repaintButton(HWND button, UINT state, bool hot);
+
+// A rounded, glassy face with the caption centred: lit (ODS_HOTLIGHT),
+// focused, pressed or disabled as the state says. The target is the DC of
+// a WM_DRAWITEM or the button's own.
+void paintPushButton(HWND button, HDC target, UINT state, const RECT& area);
+
+// These two paint onto a DC of their own; of the state, only ODS_HOTLIGHT
+// changes their look.
+void paintRadioButton(HWND button, UINT state);
+void paintCheckBox(HWND button, UINT state);
 
 }  // namespace qelvo::skin

@@ -171,12 +171,15 @@ void draw_button_image(gdiplus::Graphics& graphics, const SkinWindow& record,
     graphics.DrawImageRectI(image, area.x, area.y, area.width, area.height);
 }
 
-// The button's rectangle, widened to its left separator when that is drawn
-// too, so that redrawing never lays a separator over an earlier one.
-IntRect redrawn_area(const IntRect& button, bool withSeparator) {
+// The pixels a redraw of the button owns: its rectangle and the gap before
+// it, and for the first button also the column of its left separator. The
+// column left of any other button is the last one of the button before,
+// which draws the separator there as its "next" line; so every separator is
+// drawn once, and a redraw gives back exactly the look of a full render.
+IntRect redrawn_area(const IntRect& button, std::size_t index, bool withSeparator) {
     if (!withSeparator) return button;
-    return IntRect{button.x - kSeparatorOffset, button.y, button.width + kSeparatorOffset,
-                   button.height};
+    const int extra = index == 0 ? kSeparatorOffset : kSeparatorOffset - 1;
+    return IntRect{button.x - extra, button.y, button.width + extra, button.height};
 }
 
 void send_system_command(HWND window, WPARAM command) {
@@ -222,8 +225,9 @@ void SkinEngine::drawCaptionButton(int windowIndex, int number, gdiplus::Graphic
     const auto index = static_cast<std::size_t>(number - 1);
     const CaptionButton& button = record->captionButtons[index];
     const IntRect rect = button_rect(button);
-    const IntRect area = redrawn_area(rect, !pressed);
+    const IntRect area = redrawn_area(rect, index, !pressed);
     restore(layer, record->captionLayer.dc, area);
+    surface->SetClipRectI(area.x, area.y, area.width, area.height);
     if (pressed) {
         draw_pressed(*surface, button, rect);
     } else {
@@ -234,6 +238,7 @@ void SkinEngine::drawCaptionButton(int windowIndex, int number, gdiplus::Graphic
         draw_separators(*surface, *record, index);
     }
     draw_button_image(*surface, *record, button, rect);
+    surface->ResetClip();
     if (!intoLayer) copy_to_window(record->hwnd, layer, area);
 }
 

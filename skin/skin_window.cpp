@@ -91,6 +91,8 @@ TTTOOLINFOW tool_info(HWND window, std::size_t number, const CaptionButton& butt
                       std::wstring& text) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
+    // The tooltip watches the window's mouse messages itself.
+    tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = number;
     tool.rect = layout_rect(button);
