@@ -5,6 +5,7 @@
 
 #include "engine/gbk_literal.h"
 #include "engine/text.h"
+#include "platform/codepage.h"
 #include "platform/platform.h"
 #include "platform/wildcard.h"
 
@@ -29,7 +30,7 @@ bool ends_in_backslash(std::string_view directory) {
     while (i < directory.size()) {
         const auto byte = static_cast<unsigned char>(directory[i]);
         last_is_backslash = byte == '\\';
-        i += byte >= 0x80 ? 2 : 1;
+        i += codepage::is_lead_byte(byte) ? 2 : 1;
     }
     return last_is_backslash;
 }

@@ -8,6 +8,12 @@
 
 namespace qelvo::codepage {
 
+// In code page 936 the bytes 0x81 to 0xFE lead a two-byte character; 0x80
+// (the euro sign) and 0xFF are characters of one byte, as ASCII is. The
+// trail byte can be anything from 0x40 up, so it may look like an ASCII
+// letter, a backslash or an equals sign.
+constexpr bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 // GBK (code page 936) to UTF-16 and back. A character with no GBK form
 // becomes the code page's substitute character.
 std::u16string gbk_to_utf16(std::string_view gbk);

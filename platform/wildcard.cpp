@@ -9,12 +9,10 @@
 namespace qelvo::platform {
 namespace {
 
-// In code page 936 the bytes 0x81 to 0xFE lead a two-byte character; 0x80
-// (the euro sign) and 0xFF are characters of one byte, as ASCII is. The trail
-// byte can be anything from 0x40 up, so it may look like an ASCII letter, a
-// backslash or a bar. Every scan below therefore steps over whole
-// characters. A lead byte at the very end of the text stands alone.
-bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+// A trail byte may look like a backslash or a bar, so every scan below steps
+// over whole characters. A lead byte at the very end of the text stands
+// alone.
+using codepage::is_lead_byte;
 
 std::size_t character_width(std::string_view text, std::size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);

@@ -29,6 +29,19 @@ TEST_F(Enumeration, TrailingBackslashGivesTheSameList) {
     EXPECT_EQ(walk(tree.root() + "\\", "*.*", false), expected);
 }
 
+// 0x80 and 0xFF are characters of one byte in code page 936: a backslash
+// after them is a separator, not the second half of a character.
+TEST_F(Enumeration, BackslashAfterASingleByteHighCharacterEndsTheDirectory) {
+    for (const char* folder : {"d\x80", "d\xFF"}) {
+        SCOPED_TRACE(folder);
+        tree.make_directory(folder);
+        tree.write(std::string(folder) + "\\a.txt", "");
+        const std::vector<std::string> expected{tree.path(std::string(folder) + "\\a.txt")};
+        EXPECT_EQ(walk(tree.path(folder), "*.*", false), expected);
+        EXPECT_EQ(walk(tree.path(folder) + "\\", "*.*", false), expected);
+    }
+}
+
 TEST_F(Enumeration, StarDotStarListsNamesWithoutADot) {
     tree.write("readme", "");
     EXPECT_EQ(walk(tree.root(), "*.*", false), std::vector<std::string>{tree.path("readme")});

@@ -54,6 +54,15 @@ TEST_F(SettingsFileTest, MissingFileSectionOrKeyReadsEmpty) {
     EXPECT_EQ(SettingsFile("").read("a", "1"), "");
 }
 
+// 0x80 and 0xFF stand alone in code page 936, so the bracket or equals sign
+// after them still ends the name.
+TEST_F(SettingsFileTest, NamesEndingInASingleByteHighCharacterAreFound) {
+    put("[a\x80]\r\nk\xFF=v\r\n");
+    EXPECT_EQ(settings.read("a\x80", "k\xFF"), "v");
+    ASSERT_TRUE(settings.write("a\x80", "k\xFF", "w"));
+    EXPECT_EQ(contents(), "[a\x80]\r\nk\xFF=w\r\n");
+}
+
 TEST_F(SettingsFileTest, FirstWriteCreatesTheFileWithCrLf) {
     ASSERT_TRUE(settings.write("a", "1", "x"));
     EXPECT_EQ(contents(), "[a]\r\n1=x\r\n");

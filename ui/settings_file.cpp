@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/codepage.h"
 #include "platform/platform.h"
 
 namespace qelvo::ui {
@@ -12,9 +13,11 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// A byte of 0x80 or more starts a two-byte character, whose second byte may
-// look like an ASCII letter or bracket and must not be taken for one.
-bool starts_two_byte_character(char c) { return static_cast<unsigned char>(c) >= 0x80; }
+// The second byte of a two-byte character may look like an ASCII letter or
+// bracket and must not be taken for one.
+bool starts_two_byte_character(char c) {
+    return codepage::is_lead_byte(static_cast<unsigned char>(c));
+}
 
 std::size_t character_length(std::string_view text, std::size_t position) {
     return starts_two_byte_character(text[position]) && position + 1 < text.size() ? 2 : 1;
