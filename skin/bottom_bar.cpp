@@ -7,6 +7,7 @@
 #include "gdiplus/text.h"
 #include "skin/colour.h"
 #include "skin/halo_text.h"
+#include "skin/layer_copy.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
 
@@ -32,30 +33,14 @@ constexpr int kImageLeft = 2;
 constexpr int kTextGap = 3;
 // The halo is the title's, at the same strength.
 constexpr std::uint8_t kHaloAlpha = 150;
-constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr std::uint8_t kGlassTopAlpha = 60;
 constexpr std::uint8_t kGlassBottomAlpha = 10;
-
-void copy_to_window(HWND window, HDC layer, const IntRect& area) {
-    HDC screen = GetDC(window);
-    BitBlt(screen, area.x, area.y, area.width, area.height, layer, area.x, area.y, SRCCOPY);
-    ReleaseDC(window, screen);
-}
-
-// The caller's graphics, or one made on the layer and kept in `own`.
-gdiplus::Graphics* layer_graphics(gdiplus::Graphics* given, gdiplus::Graphics& own, HDC layer) {
-    if (given) return given;
-    if (!own.CreateFromHDC(layer)) return nullptr;
-    own.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    return &own;
-}
 
 // The bar layer holds the background of the bar alone, from barRect's
 // corner on.
 void restore_from_bar_layer(const SkinWindow& record, const IntRect& area) {
-    if (!record.barLayer.dc) return;
-    BitBlt(record.backgroundLayer.dc, area.x, area.y, area.width, area.height, record.barLayer.dc,
-           area.x - record.barRect.x, area.y - record.barRect.y, SRCCOPY);
+    restoreFromLayer(record.backgroundLayer.dc, record.barLayer.dc, area,
+                     POINT{record.barRect.x, record.barRect.y});
 }
 
 void fill_glass(gdiplus::Graphics& graphics, const IntRect& area) {
@@ -172,13 +157,13 @@ void SkinEngine::drawBarItem(int windowIndex, int item, gdiplus::Graphics* graph
     }
     HDC layer = record->backgroundLayer.dc;
     gdiplus::Graphics own;
-    gdiplus::Graphics* surface = layer_graphics(graphics, own, layer);
+    gdiplus::Graphics* surface = layerGraphics(graphics, own, layer);
     if (!surface) return;
     const auto index = static_cast<std::size_t>(item - 1);
     const IntRect& area = record->barItemRects[index];
     if (!intoLayer) restore_from_bar_layer(*record, area);
     paint_item(*surface, record->barStyle, record->barItems[index], area, settings.baseColour);
-    if (!intoLayer) copy_to_window(record->hwnd, layer, area);
+    if (!intoLayer) copyLayerToWindow(record->hwnd, layer, area);
 }
 
 // A window that has been rendered redraws the item at once; before the

@@ -26,8 +26,6 @@ namespace {
 
 using Gdiplus::PointF;
 
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kBlack = 0x000000;
 constexpr COLORREF kDisabledFace = RGB(192, 192, 192);
 constexpr COLORREF kShade = RGB(128, 128, 128);
 // Cyan, whatever the accent: the focus glow and the soft edge of a lit box.

@@ -11,6 +11,7 @@
 #include "engine/gbk_literal.h"
 #include "gdiplus/text.h"
 #include "skin/control_registration.h"
+#include "skin/mouse_tracking.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
 #include "ui/win32/wide_text.h"
@@ -82,8 +83,7 @@ LRESULT prepare_erase(HWND button, HDC dc) {
 // Lit once on entry: further moves over the lit button repaint nothing,
 // unless another skinned control left a part of itself lit.
 void track_hover(HWND button) {
-    TRACKMOUSEEVENT leave{sizeof(leave), TME_LEAVE, button, 0};
-    TrackMouseEvent(&leave);
+    trackMouseLeave(button);
     SkinWindow* owner = owner_of(button);
     if (!owner) return;
     owner->mouseControl = int_property(button, kIndexProperty);

@@ -11,6 +11,7 @@
 #include "gdiplus/path.h"
 #include "gdiplus/pen.h"
 #include "skin/colour.h"
+#include "skin/layer_copy.h"
 #include "skin/skin_engine.h"
 
 namespace qelvo::skin {
@@ -24,8 +25,6 @@ constexpr std::uint8_t kFirstSeparatorAlpha = 100;
 constexpr std::uint8_t kSeparatorAlpha = 60;
 constexpr float kCloseCornerDiameter = 5;
 constexpr COLORREF kCloseRed = 0x0000FF;
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kBlack = 0x000000;
 constexpr std::uint8_t kPressedShadeAlpha = 80;
 constexpr std::uint8_t kPressedLightAlpha = 5;
 constexpr std::uint8_t kPressedCloseLightAlpha = 30;
@@ -44,25 +43,6 @@ bool contains(const FloatRect& area, int x, int y) {
 bool in_strip(const SkinWindow& record, int x, int y) {
     return x >= record.stripX && x < record.stripX + record.stripWidth && y >= kStripHitTop &&
            y < record.stripHeight;
-}
-
-void copy_to_window(HWND window, HDC layer, const IntRect& area) {
-    HDC screen = GetDC(window);
-    BitBlt(screen, area.x, area.y, area.width, area.height, layer, area.x, area.y, SRCCOPY);
-    ReleaseDC(window, screen);
-}
-
-void restore(HDC layer, HDC saved, const IntRect& area) {
-    if (!saved) return;
-    BitBlt(layer, area.x, area.y, area.width, area.height, saved, area.x, area.y, SRCCOPY);
-}
-
-// The caller's graphics, or one made on the layer and kept in `own`.
-gdiplus::Graphics* layer_graphics(gdiplus::Graphics* given, gdiplus::Graphics& own, HDC layer) {
-    if (given) return given;
-    if (!own.CreateFromHDC(layer)) return nullptr;
-    own.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    return &own;
 }
 
 // A vertical gradient over the rows from `top` to `bottom`. Flipping tiles
@@ -220,13 +200,13 @@ void SkinEngine::drawCaptionButton(int windowIndex, int number, gdiplus::Graphic
     }
     HDC layer = record->backgroundLayer.dc;
     gdiplus::Graphics own;
-    gdiplus::Graphics* surface = layer_graphics(graphics, own, layer);
+    gdiplus::Graphics* surface = layerGraphics(graphics, own, layer);
     if (!surface) return;
     const auto index = static_cast<std::size_t>(number - 1);
     const CaptionButton& button = record->captionButtons[index];
     const IntRect rect = button_rect(button);
     const IntRect area = redrawn_area(rect, index, !pressed);
-    restore(layer, record->captionLayer.dc, area);
+    restoreFromLayer(layer, record->captionLayer.dc, area);
     surface->SetClipRectI(area.x, area.y, area.width, area.height);
     if (pressed) {
         draw_pressed(*surface, button, rect);
@@ -239,7 +219,7 @@ void SkinEngine::drawCaptionButton(int windowIndex, int number, gdiplus::Graphic
     }
     draw_button_image(*surface, *record, button, rect);
     surface->ResetClip();
-    if (!intoLayer) copy_to_window(record->hwnd, layer, area);
+    if (!intoLayer) copyLayerToWindow(record->hwnd, layer, area);
 }
 
 // The record is not touched after a command is sent or a handler runs:

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "skin/geometry.h"
 #include "skin/skin_engine.h"
 
 namespace qelvo::skin {
@@ -21,17 +22,6 @@ constexpr int kStripTop = 3;
 
 UINT_PTR hover_timer_id(HWND window) { return reinterpret_cast<UINT_PTR>(window); }
 
-struct ClientSize {
-    int width = 0;
-    int height = 0;
-};
-
-ClientSize client_size(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    return {client.right, client.bottom};
-}
-
 // The same rectangle hitCaptionButton looks in.
 bool in_button_strip(const SkinWindow& record, POINT point) {
     return point.x >= record.stripX && point.x < record.stripX + record.stripWidth &&
@@ -45,7 +35,7 @@ struct ResizeZone {
 
 // Edges first, then the corner squares; the edges stop one pixel short of
 // the squares.
-std::optional<ResizeZone> resize_zone_at(POINT point, ClientSize size) {
+std::optional<ResizeZone> resize_zone_at(POINT point, Size size) {
     const LONG x = point.x;
     const LONG y = point.y;
     const bool besideSides = y >= kResizeCorner + 1 && y < size.height - kResizeCorner;
@@ -72,7 +62,7 @@ std::optional<ResizeZone> resize_zone_at(POINT point, ClientSize size) {
 void show_cursor(const ResizeZone& zone) { SetCursor(LoadCursorW(nullptr, zone.cursor)); }
 
 void show_resize_cursor(HWND window, POINT point) {
-    if (const auto zone = resize_zone_at(point, client_size(window))) show_cursor(*zone);
+    if (const auto zone = resize_zone_at(point, clientSize(window))) show_cursor(*zone);
 }
 
 LPARAM screen_point(HWND window, POINT point) {
@@ -152,7 +142,7 @@ void stop_hover_timer(SkinWindow& record) {
 void move_or_resize(SkinWindow& record, POINT point) {
     const HWND window = record.hwnd;
     if (record.resizable) {
-        if (const auto zone = resize_zone_at(point, client_size(window))) {
+        if (const auto zone = resize_zone_at(point, clientSize(window))) {
             record.needsFullRender = 1;
             show_cursor(*zone);
             SendMessageW(window, WM_SYSCOMMAND, zone->command, screen_point(window, point));

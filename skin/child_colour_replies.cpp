@@ -7,6 +7,7 @@
 #include "skin/composition.h"
 #include "skin/gdi_holders.h"
 #include "skin/skin_engine.h"
+#include "skin/subclass_message.h"
 #include "skin/window_properties.h"
 
 namespace qelvo::skin {
@@ -144,6 +145,42 @@ void invalidateOnTreeExpand(LPARAM lparam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lparam);
     if (!header || !is_tree_expand(header->code)) return;
     InvalidateRect(header->hwndFrom, nullptr, TRUE);
+}
+
+namespace {
+
+LRESULT on_draw_item(SkinEngine& engine, const Message& message) {
+    if (engine.drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.lparam))) return TRUE;
+    return message.forward();
+}
+
+LRESULT on_child_colour(SkinEngine& engine, const Message& message) {
+    if (const auto reply = childColourReply(engine, message.id, message.wparam, message.lparam)) {
+        return *reply;
+    }
+    return message.forward();
+}
+
+}  // namespace
+
+LRESULT answerChildMessage(SkinEngine& engine, const Message& message) {
+    switch (message.id) {
+        case WM_DRAWITEM:
+            return on_draw_item(engine, message);
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC:
+            return on_child_colour(engine, message);
+        case WM_COMMAND:
+            invalidateOnChildCommand(engine, message.wparam, message.lparam);
+            return message.forward();
+        case WM_NOTIFY:
+            invalidateOnTreeExpand(message.lparam);
+            return message.forward();
+        default:
+            return message.forward();
+    }
 }
 
 }  // namespace qelvo::skin

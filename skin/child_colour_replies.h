@@ -1,7 +1,8 @@
 // What a skinned window and a skinned container answer their child controls:
 // the colour replies that let a control draw over the skin's background
-// instead of the system face colour, and the repaints that keep edits, lists,
-// combo boxes and tree views from leaving stale pixels on that background.
+// instead of the system face colour, the repaints that keep edits, lists,
+// combo boxes and tree views from leaving stale pixels on that background,
+// and the owner drawing of skinned buttons.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 namespace qelvo::skin {
 
 class SkinEngine;
+struct Message;
 
 // True for the objects the system owns (GetStockObject), which are never
 // deleted and were never counted.
@@ -39,5 +41,11 @@ std::optional<LRESULT> childColourReply(SkinEngine& engine, UINT message, WPARAM
 void invalidateOnChildCommand(const SkinEngine& engine, WPARAM wparam, LPARAM lparam);
 // On WM_NOTIFY: repaints a tree view whose item is expanding or expanded.
 void invalidateOnTreeExpand(LPARAM lparam);
+
+// WM_DRAWITEM, WM_CTLCOLOR*, WM_COMMAND and WM_NOTIFY as the procedure of a
+// skinned window or container answers them: a skinned button is drawn, a
+// colour request gets its reply, and children whose content moved are
+// repainted. What is not answered here goes on to the replaced procedure.
+LRESULT answerChildMessage(SkinEngine& engine, const Message& message);
 
 }  // namespace qelvo::skin

@@ -10,6 +10,9 @@ namespace qelvo::skin {
 
 using Argb = std::uint32_t;
 
+inline constexpr COLORREF kWhite = 0xFFFFFF;
+inline constexpr COLORREF kBlack = 0x000000;
+
 // Red and blue change places; the alpha goes into the top byte.
 constexpr Argb toArgb(COLORREF colour, std::uint8_t alpha = 255) {
     const std::uint32_t red = colour & 0xFF;

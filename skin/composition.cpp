@@ -2,11 +2,11 @@
 
 #include "gdiplus/brushes.h"
 #include "gdiplus/graphics.h"
-#include "gdiplus/image.h"
 #include "gdiplus/path.h"
 #include "skin/colour.h"
 #include "skin/gdi_holders.h"
 #include "skin/geometry.h"
+#include "skin/image_tools.h"
 #include "skin/shapes.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
@@ -18,30 +18,10 @@ namespace {
 constexpr float kGroupFrameTop = 5;
 constexpr float kGroupFrameDiameter = 5;
 
-struct Size {
-    int width = 0;
-    int height = 0;
-};
-
-Size window_size(HWND control) {
-    RECT outer{};
-    GetWindowRect(control, &outer);
-    return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
-// A 32-bit bitmap made through GDI+, so that its pixels carry alpha.
-HBITMAP argb_bitmap(Size size) {
-    gdiplus::Bitmap bitmap;
-    if (!bitmap.CreateBitmapFromScan0(size.width, size.height, PixelFormat32bppARGB)) {
-        return nullptr;
-    }
-    return gdi_count::track(bitmap.CreateHBITMAPFromBitmap(0));
-}
-
 HDC new_memory_dc(SkinEngine& engine, Size size) {
     HDC dc = gdi_count::track(CreateCompatibleDC(nullptr));
     if (!dc) return nullptr;
-    HBITMAP bitmap = argb_bitmap(size);
+    HBITMAP bitmap = argbBitmap(size.width, size.height);
     const auto previous = static_cast<HBITMAP>(SelectObject(dc, bitmap));
     engine.memoryDcs.add(dc, bitmap, previous);
     return dc;
@@ -72,7 +52,7 @@ void fill_container(HDC dc, const PanelSkin& panel, HWND control) {
     if (!graphics.CreateFromHDC(dc)) return;
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     const RECT offset = panel.hwnd == control ? RECT{} : rectInAncestor(panel.hwnd, control);
-    const Size size = window_size(panel.hwnd);
+    const Size size = windowSize(panel.hwnd);
     gdiplus::SolidBrush brush;
     brush.CreateSolidFill(toArgb(panel.fillColour, panel.fillAlpha));
     gdiplus::Path path;
@@ -92,7 +72,7 @@ void fill_container(HDC dc, const PanelSkin& panel, HWND control) {
 }  // namespace
 
 HDC composeBackground(SkinEngine& engine, HWND control, RECT& area) {
-    const Size size = window_size(control);
+    const Size size = windowSize(control);
     HDC dc = new_memory_dc(engine, size);
     if (!dc) return nullptr;
     const int windowIndex = engine.findSkinAncestor(control);

@@ -1,7 +1,8 @@
 // What every control skinner does the same way: walking a parent's direct
 // children of one class, telling whether a control is already in a family's
-// list, registering and subclassing a control, and finding the record of a
-// control from inside its subclass procedure.
+// list, registering and subclassing a control, finding the record of a
+// control from inside its subclass procedure, and finding it by its indexes
+// for a painter.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -81,6 +83,39 @@ Record* findControlRecord(HWND control, std::vector<Record> SkinWindow::*family)
     if (index < 1 || static_cast<std::size_t>(index) > records.size()) return nullptr;
     Record& record = records[static_cast<std::size_t>(index - 1)];
     return record.hwnd == control ? &record : nullptr;
+}
+
+// A control's record with the indexes that name it and its window's record.
+template <typename Record>
+struct ControlAt {
+    int windowIndex = 0;
+    int controlIndex = 0;
+    SkinWindow* owner = nullptr;
+    Record* record = nullptr;
+};
+
+// The control's record as findControlRecord finds it, with the rest of
+// ControlAt; none where findControlRecord gives null.
+template <typename Record>
+std::optional<ControlAt<Record>> locateControl(HWND control,
+                                               std::vector<Record> SkinWindow::*family) {
+    Record* record = findControlRecord(control, family);
+    if (!record) return std::nullopt;
+    const int windowIndex = int_property(control, kOwnerIndexProperty);
+    return ControlAt<Record>{windowIndex, int_property(control, kIndexProperty),
+                             SkinEngine::instance()->window(windowIndex), record};
+}
+
+// The record at a window's and a control's indexes; null when either is
+// outside its list.
+template <typename Record>
+Record* recordAt(SkinEngine& engine, int windowIndex, int controlIndex,
+                 std::vector<Record> SkinWindow::*family) {
+    SkinWindow* owner = engine.window(windowIndex);
+    if (!owner) return nullptr;
+    std::vector<Record>& records = owner->*family;
+    if (controlIndex < 1 || static_cast<std::size_t>(controlIndex) > records.size()) return nullptr;
+    return &records[static_cast<std::size_t>(controlIndex - 1)];
 }
 
 }  // namespace qelvo::skin

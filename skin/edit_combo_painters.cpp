@@ -1,7 +1,6 @@
 #include "skin/edit_combo_painters.h"
 
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -26,8 +25,6 @@
 namespace qelvo::skin {
 namespace {
 
-constexpr COLORREF kBlack = 0x000000;
-constexpr COLORREF kWhite = 0xFFFFFF;
 // The hole colour: the final copy leaves these pixels to the children.
 constexpr COLORREF kHoleColour = RGB(255, 0, 255);
 
@@ -175,15 +172,6 @@ ComboLayout combo_layout(HWND combo) {
     layout.buttonX = layout.width - layout.buttonWidth - kButtonInset;
     layout.buttonHeight = layout.height - 2 * kButtonInset;
     return layout;
-}
-
-const ComboSkin* combo_record(const SkinEngine& engine, int windowIndex, int controlIndex) {
-    const SkinWindow* owner = engine.window(windowIndex);
-    if (!owner || controlIndex < 1 ||
-        static_cast<std::size_t>(controlIndex) > owner->comboSkins.size()) {
-        return nullptr;
-    }
-    return &owner->comboSkins[static_cast<std::size_t>(controlIndex - 1)];
 }
 
 void cut_hole(gdiplus::Graphics& graphics, HWND combo, HWND child, int shrink) {
@@ -378,7 +366,7 @@ void paintEditBackground(SkinEngine& engine, HWND edit, HDC target) {
 
 void paintCombo(SkinEngine& engine, int windowIndex, int controlIndex, bool hot,
                 std::optional<bool> focused) {
-    const ComboSkin* record = combo_record(engine, windowIndex, controlIndex);
+    const ComboSkin* record = recordAt(engine, windowIndex, controlIndex, &SkinWindow::comboSkins);
     if (!record || !record->hwnd) return;
     const bool lit = hot || focused.value_or(record->focused != 0);
     const ComboLayout layout = combo_layout(record->hwnd);

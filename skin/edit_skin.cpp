@@ -13,6 +13,7 @@
 #include "skin/control_registration.h"
 #include "skin/edit_combo_painters.h"
 #include "skin/gdi_holders.h"
+#include "skin/mouse_tracking.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
 
@@ -64,14 +65,6 @@ SkinWindow* owner_of(SkinEngine& engine, HWND control) {
 
 int control_index(HWND control) { return int_property(control, kIndexProperty); }
 
-void track_mouse_leave(HWND control) {
-    TRACKMOUSEEVENT track{};
-    track.cbSize = sizeof(track);
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = control;
-    TrackMouseEvent(&track);
-}
-
 // Repaints the whole control, erase included: text moved over the veil
 // leaves nothing of its old place behind.
 void repaint_whole(HWND control) { InvalidateRect(control, nullptr, TRUE); }
@@ -109,7 +102,7 @@ LRESULT erase_edit_with_veil(SkinEngine& engine, HWND edit, HDC dc) {
 // shared by all of the window's families, so the part and the parent tell
 // this edit from another control with the same index.
 void light_edit(SkinEngine& engine, const EditSkin& record, HWND edit) {
-    track_mouse_leave(edit);
+    trackMouseLeave(edit);
     SkinWindow* owner = owner_of(engine, edit);
     if (!owner) return;
     owner->mouseControl = control_index(edit);
@@ -237,7 +230,7 @@ std::optional<LRESULT> veil_combo_edit(SkinEngine& engine, WPARAM wparam, LPARAM
 // Lit once per entry; a control of another family with the same index has
 // another hotPart.
 void light_combo(SkinEngine& engine, HWND combo) {
-    track_mouse_leave(combo);
+    trackMouseLeave(combo);
     SkinWindow* owner = owner_of(engine, combo);
     if (!owner) return;
     owner->mouseControl = control_index(combo);

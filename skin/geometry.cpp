@@ -16,6 +16,18 @@ RECT relative(const RECT& inner, const RECT& outer) {
 
 }  // namespace
 
+Size windowSize(HWND window) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+Size clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
 RECT controlClientRect(HWND control) {
     RECT window{};
     RECT client{};

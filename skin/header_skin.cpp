@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,6 +24,7 @@
 #include "skin/composition.h"
 #include "skin/control_registration.h"
 #include "skin/gdi_holders.h"
+#include "skin/mouse_tracking.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
 #include "ui/win32/wide_text.h"
@@ -35,8 +35,6 @@ namespace {
 // SkinWindow::hotPart while a header is lit.
 constexpr int kHeaderPart = 9;
 constexpr int kItemTextLength = 260;
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kBlack = 0x000000;
 
 DWORD style_of(HWND control) { return static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)); }
 
@@ -264,12 +262,11 @@ ItemLook look_of(const SkinEngine& engine, const HeaderSkin& record, int item) {
 // Straight onto the header's DC, item by item.
 void paintHeader(int windowIndex, int controlIndex) {
     SkinEngine* engine = SkinEngine::instance();
-    SkinWindow* owner = engine ? engine->window(windowIndex) : nullptr;
-    if (!owner || controlIndex < 1 ||
-        static_cast<std::size_t>(controlIndex) > owner->headerSkins.size()) {
-        return;
-    }
-    const HeaderSkin& record = owner->headerSkins[static_cast<std::size_t>(controlIndex - 1)];
+    if (!engine) return;
+    const HeaderSkin* found =
+        recordAt(*engine, windowIndex, controlIndex, &SkinWindow::headerSkins);
+    if (!found) return;
+    const HeaderSkin& record = *found;
     const int count = item_count(record.hwnd);
     if (count <= 0) return;
     RECT area{};
@@ -292,29 +289,12 @@ void paintHeader(int windowIndex, int controlIndex) {
     releaseMemoryDc(*engine, background);
 }
 
-// The header's record with the indexes that name it.
-struct HeaderAt {
-    int windowIndex = 0;
-    int controlIndex = 0;
-    SkinWindow* owner = nullptr;
-    HeaderSkin* record = nullptr;
-};
-
-std::optional<HeaderAt> locate(HWND header) {
-    HeaderSkin* record = findControlRecord(header, &SkinWindow::headerSkins);
-    if (!record) return std::nullopt;
-    const int windowIndex = int_property(header, kOwnerIndexProperty);
-    return HeaderAt{windowIndex, int_property(header, kIndexProperty),
-                    SkinEngine::instance()->window(windowIndex), record};
+std::optional<ControlAt<HeaderSkin>> locate(HWND header) {
+    return locateControl(header, &SkinWindow::headerSkins);
 }
 
 void repaint(HWND header) {
     if (const auto at = locate(header)) paintHeader(at->windowIndex, at->controlIndex);
-}
-
-void track_mouse_leave(HWND control) {
-    TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, control, 0};
-    TrackMouseEvent(&request);
 }
 
 void forget_hot_item(HeaderSkin& record) {
@@ -325,7 +305,7 @@ void forget_hot_item(HeaderSkin& record) {
 
 // The lit item follows the mouse, except while the button is down.
 void follow_mouse(HWND header, LPARAM position) {
-    track_mouse_leave(header);
+    trackMouseLeave(header);
     const auto at = locate(header);
     if (!at) return;
     SkinWindow& owner = *at->owner;

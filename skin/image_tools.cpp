@@ -8,6 +8,7 @@
 #include "gdiplus/graphics.h"
 #include "gdiplus/image.h"
 #include "skin/colour.h"
+#include "skin/gdi_holders.h"
 
 namespace qelvo::skin {
 namespace {
@@ -83,6 +84,12 @@ ImageBytes imageFileAsPng(std::string_view path) {
     gdiplus::Image image;
     if (!image.LoadImageFromFile(path)) return {};
     return image.SaveToBytes(gdiplus::kPngFormat);
+}
+
+HBITMAP argbBitmap(int width, int height) {
+    gdiplus::Bitmap bitmap;
+    if (!bitmap.CreateBitmapFromScan0(width, height, PixelFormat32bppARGB)) return nullptr;
+    return gdi_count::track(bitmap.CreateHBITMAPFromBitmap(0));
 }
 
 }  // namespace qelvo::skin

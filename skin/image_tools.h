@@ -1,6 +1,7 @@
 // Whole-image helpers: the mean colour of a picture, a copy that dissolves
-// into a colour along one edge, and a picture file re-encoded as PNG bytes.
-// An image is given as a file path (GBK) or, when the path is empty, bytes.
+// into a colour along one edge, a picture file re-encoded as PNG bytes, and
+// a blank bitmap whose pixels carry alpha. An image is given as a file path
+// (GBK) or, when the path is empty, bytes.
 #pragma once
 
 #include <windows.h>
@@ -25,5 +26,9 @@ ImageBytes fadeImage(std::string_view path, std::span<const std::uint8_t> bytes,
                      COLORREF colour, int form);
 
 ImageBytes imageFileAsPng(std::string_view path);
+
+// A 32-bit bitmap made through GDI+, so that its pixels carry alpha; counted
+// (gdi_count) and owned by the caller. Null when it could not be made.
+HBITMAP argbBitmap(int width, int height);
 
 }  // namespace qelvo::skin

@@ -1,6 +1,5 @@
 #include "skin/list_painters.h"
 
-#include <cstddef>
 #include <cstdint>
 
 #include "gdiplus/brushes.h"
@@ -8,6 +7,7 @@
 #include "gdiplus/pen.h"
 #include "skin/colour.h"
 #include "skin/composition.h"
+#include "skin/control_registration.h"
 #include "skin/edit_combo_painters.h"
 #include "skin/gdi_holders.h"
 #include "skin/geometry.h"
@@ -16,29 +16,10 @@
 namespace qelvo::skin {
 namespace {
 
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kBlack = 0x000000;
 constexpr std::uint8_t kLitBorderAlpha = 200;
 constexpr std::uint8_t kRestingBorderAlpha = 90;
 constexpr float kHotBorderWidth = 2.0f;
 constexpr float kBorderWidth = 1.0f;
-
-struct Size {
-    int width = 0;
-    int height = 0;
-};
-
-Size window_size(HWND control) {
-    RECT outer{};
-    GetWindowRect(control, &outer);
-    return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
-Size client_size(HWND control) {
-    RECT client{};
-    GetClientRect(control, &client);
-    return {client.right, client.bottom};
-}
 
 DWORD style_of(HWND control) { return static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)); }
 
@@ -99,15 +80,6 @@ void draw_frame(const SkinEngine& engine, HDC dc, const EditFrameGeometry& frame
                             height - 1 - line.inset);
 }
 
-const ListSkin* list_record(SkinEngine& engine, int windowIndex, int controlIndex) {
-    const SkinWindow* owner = engine.window(windowIndex);
-    if (!owner || controlIndex < 1 ||
-        static_cast<std::size_t>(controlIndex) > owner->listSkins.size()) {
-        return nullptr;
-    }
-    return &owner->listSkins[static_cast<std::size_t>(controlIndex - 1)];
-}
-
 // What lies behind the client area, moved to the DC's origin: the control
 // draws its items from its client origin, while the picture begins at the
 // window's corner.
@@ -135,7 +107,7 @@ void for_each_visible_child(HWND control, Visit&& visit) {
 // nothing is drawn.
 void paintListFrame(SkinEngine& engine, int windowIndex, int controlIndex, std::optional<bool> hot,
                     std::optional<bool> focused) {
-    const ListSkin* record = list_record(engine, windowIndex, controlIndex);
+    const ListSkin* record = recordAt(engine, windowIndex, controlIndex, &SkinWindow::listSkins);
     if (!record || !record->hwnd) return;
     HWND control = record->hwnd;
     const bool isHot = hot.value_or(record->hot != 0);
@@ -163,7 +135,7 @@ HDC veiledClientDc(SkinEngine& engine, HWND control) {
     if (graphics.CreateFromHDC(dc)) {
         gdiplus::SolidBrush veil;
         veil.CreateSolidFill(toArgb(kWhite, veil_alpha(engine)));
-        const Size size = window_size(control);
+        const Size size = windowSize(control);
         graphics.FillRectangleI(veil, 0, 0, size.width, size.height);
     }
     return dc;
@@ -191,7 +163,7 @@ namespace {
 // The control paints into a DC whose background and text background are the
 // key colour; everything it leaves in that colour then shows the veil.
 void paint_keyed_over_veil(SkinEngine& engine, HWND control) {
-    const Size client = client_size(control);
+    const Size client = clientSize(control);
     HDC items = client_background_dc(engine, control);
     if (!items) return;
     const RECT whole{0, 0, client.width, client.height};
@@ -222,7 +194,7 @@ void paintVeiledTree(SkinEngine& engine, HWND tree) { paint_keyed_over_veil(engi
 void paintVeiledListBox(SkinEngine& engine, HWND list) { paint_keyed_over_veil(engine, list); }
 
 void paintVeiledList(SkinEngine& engine, HWND list) {
-    const Size client = client_size(list);
+    const Size client = clientSize(list);
     HDC veiled = veiledClientDc(engine, list);
     PAINTSTRUCT paint{};
     HDC screen = BeginPaint(list, &paint);

@@ -15,7 +15,9 @@
 #include "skin/edit_combo_painters.h"
 #include "skin/gdi_holders.h"
 #include "skin/list_painters.h"
+#include "skin/mouse_tracking.h"
 #include "skin/skin_engine.h"
+#include "skin/subclass_message.h"
 #include "skin/window_properties.h"
 
 namespace qelvo::skin {
@@ -88,17 +90,6 @@ ListKind kind_of(HWND control) {
     if (name == WC_TREEVIEWW) return ListKind::treeView;
     return ListKind::picker;
 }
-
-// The message in hand, with the way on to the replaced procedure.
-struct Message {
-    HWND window;
-    UINT id;
-    WPARAM wparam;
-    LPARAM lparam;
-
-    LRESULT forward() const { return forwardMessage(window, id, wparam, lparam); }
-    LRESULT systemDefault() const { return DefWindowProcW(window, id, wparam, lparam); }
-};
 
 // The control as the engine knows it. Its record is looked up afresh at each
 // use, so that no reference outlives a message sent on to the control.
@@ -184,8 +175,7 @@ LRESULT on_nc_paint(const ListControl& control, const Message& message) {
 // The frame lights up once on entering the control, not on every move
 // within it.
 LRESULT on_mouse_move(const ListControl& control, const Message& message) {
-    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, message.window, 0};
-    TrackMouseEvent(&track);
+    trackMouseLeave(message.window);
     SkinWindow& owner = control.owner();
     owner.mouseControl = control.controlIndex;
     if (owner.mouseControl != owner.hotControl || owner.hotPart != kListHotPart) {

@@ -10,23 +10,13 @@
 #include "skin/caption_tracking.h"
 #include "skin/child_colour_replies.h"
 #include "skin/skin_engine.h"
+#include "skin/subclass_message.h"
 #include "skin/window_properties.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/working_set_trimmer.h"
 
 namespace qelvo::skin {
 namespace {
-
-// The message in hand, with the way on to the replaced procedure.
-struct Message {
-    HWND window;
-    UINT id;
-    WPARAM wparam;
-    LPARAM lparam;
-
-    LRESULT forward() const { return forwardMessage(window, id, wparam, lparam); }
-    LRESULT systemDefault() const { return DefWindowProcW(window, id, wparam, lparam); }
-};
 
 // Docked children stop this far from the client edges and the bottom bar.
 constexpr int kDockedInset = 2;
@@ -234,30 +224,6 @@ LRESULT on_set_text(SkinEngine& engine, int windowIndex, const Message& message)
     return result;
 }
 
-// --- children ---
-
-LRESULT on_draw_item(SkinEngine& engine, const Message& message) {
-    if (engine.drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.lparam))) return TRUE;
-    return message.forward();
-}
-
-LRESULT on_child_colour(SkinEngine& engine, const Message& message) {
-    if (const auto reply = childColourReply(engine, message.id, message.wparam, message.lparam)) {
-        return *reply;
-    }
-    return message.forward();
-}
-
-LRESULT on_command(const SkinEngine& engine, const Message& message) {
-    invalidateOnChildCommand(engine, message.wparam, message.lparam);
-    return message.forward();
-}
-
-LRESULT on_notify(const Message& message) {
-    invalidateOnTreeExpand(message.lparam);
-    return message.forward();
-}
-
 // --- life cycle ---
 
 LRESULT on_activate_app(const Message& message) {
@@ -314,17 +280,6 @@ LRESULT dispatch(SkinEngine& engine, int windowIndex, const Message& message) {
             return on_show_window(engine, windowIndex, message);
         case WM_SETTEXT:
             return on_set_text(engine, windowIndex, message);
-        case WM_DRAWITEM:
-            return on_draw_item(engine, message);
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORSTATIC:
-            return on_child_colour(engine, message);
-        case WM_COMMAND:
-            return on_command(engine, message);
-        case WM_NOTIFY:
-            return on_notify(message);
         case WM_ACTIVATEAPP:
             return on_activate_app(message);
         case WM_DESTROY:
@@ -332,7 +287,9 @@ LRESULT dispatch(SkinEngine& engine, int windowIndex, const Message& message) {
         case WM_NCDESTROY:
             return on_nc_destroy(engine, message);
         default:
-            return message.forward();
+            // WM_DRAWITEM, WM_CTLCOLOR*, WM_COMMAND and WM_NOTIFY are answered for the
+            // children; the rest goes on to the replaced procedure.
+            return answerChildMessage(engine, message);
     }
 }
 

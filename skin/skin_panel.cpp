@@ -18,8 +18,10 @@
 #include "skin/colour.h"
 #include "skin/composition.h"
 #include "skin/control_registration.h"
+#include "skin/geometry.h"
 #include "skin/shapes.h"
 #include "skin/skin_engine.h"
+#include "skin/subclass_message.h"
 #include "skin/window_properties.h"
 #include "ui/win32/wide_text.h"
 
@@ -34,8 +36,6 @@ constexpr float kFrameInnerDiameter = 3;
 constexpr std::uint8_t kFrameDarkAlpha = 40;
 constexpr std::uint8_t kGroupFrameLightAlpha = 90;
 constexpr std::uint8_t kFrameLightAlpha = 100;
-constexpr COLORREF kBlack = 0x000000;
-constexpr COLORREF kWhite = 0xFFFFFF;
 // A caption on the left or right keeps this far from the side.
 constexpr int kCaptionSideGap = 10;
 constexpr int kCaptionTop = 1;
@@ -44,17 +44,6 @@ constexpr int kCaptionExtraHeight = 3;
 constexpr int kFallbackFontSize = 12;
 // Docked children keep this far from the container's sides.
 constexpr int kDockedInset = 2;
-
-struct PanelSize {
-    int width = 0;
-    int height = 0;
-};
-
-PanelSize window_size(HWND container) {
-    RECT outer{};
-    GetWindowRect(container, &outer);
-    return {outer.right - outer.left, outer.bottom - outer.top};
-}
 
 void stroke_round_rect(gdiplus::Graphics& graphics, float x, float y, float width, float height,
                        float diameter, Argb colour) {
@@ -65,29 +54,19 @@ void stroke_round_rect(gdiplus::Graphics& graphics, float x, float y, float widt
     graphics.DrawPath(pen, path);
 }
 
-// Dark outside, light inside: the two-tone frame of every skinned surface.
-void draw_group_frame(HDC dc, PanelSize size) {
+// Dark outside, light inside: the two-tone frame of every skinned surface,
+// from `top` to the bottom edge.
+void draw_two_tone_frame(HDC dc, Size size, float top, float innerDiameter,
+                         std::uint8_t lightAlpha) {
     gdiplus::Graphics graphics;
     if (!graphics.CreateFromHDC(dc)) return;
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     const auto width = static_cast<float>(size.width);
-    const auto height = static_cast<float>(size.height);
-    stroke_round_rect(graphics, 0, kGroupFrameTop, width - 1, height - 6, kOuterDiameter,
+    const auto height = static_cast<float>(size.height) - top;
+    stroke_round_rect(graphics, 0, top, width - 1, height - 1, kOuterDiameter,
                       toArgb(kBlack, kFrameDarkAlpha));
-    stroke_round_rect(graphics, 1, kGroupFrameTop + 1, width - 3, height - 8, kGroupInnerDiameter,
-                      toArgb(kWhite, kGroupFrameLightAlpha));
-}
-
-void draw_container_frame(HDC dc, PanelSize size) {
-    gdiplus::Graphics graphics;
-    if (!graphics.CreateFromHDC(dc)) return;
-    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    const auto width = static_cast<float>(size.width);
-    const auto height = static_cast<float>(size.height);
-    stroke_round_rect(graphics, 0, 0, width - 1, height - 1, kOuterDiameter,
-                      toArgb(kBlack, kFrameDarkAlpha));
-    stroke_round_rect(graphics, 1, 1, width - 3, height - 3, kFrameInnerDiameter,
-                      toArgb(kWhite, kFrameLightAlpha));
+    stroke_round_rect(graphics, 1, top + 1, width - 3, height - 3, innerDiameter,
+                      toArgb(kWhite, lightAlpha));
 }
 
 int caption_font_size(const PanelSkin& panel) {
@@ -116,7 +95,7 @@ int caption_left(DWORD style, int panelWidth, int textWidth) {
     return panelWidth - textWidth - kCaptionSideGap;
 }
 
-IntRect caption_box(const PanelSkin& panel, PanelSize size, int textWidth) {
+IntRect caption_box(const PanelSkin& panel, Size size, int textWidth) {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(panel.hwnd, GWL_STYLE));
     return IntRect{caption_left(style, size.width, textWidth), kCaptionTop, textWidth,
                    caption_font_size(panel) + kCaptionExtraHeight};
@@ -145,7 +124,7 @@ void draw_caption_text(HDC dc, const std::string& text, const gdiplus::Font& fon
 
 // The caption is the container's window text, in the container's text
 // colour ("Kj_Ztys", black when unset).
-void draw_group_caption(SkinEngine& engine, const PanelSkin& panel, HDC dc, PanelSize size) {
+void draw_group_caption(SkinEngine& engine, const PanelSkin& panel, HDC dc, Size size) {
     const std::string text = ui::window_text_gbk(panel.hwnd);
     gdiplus::Font font;
     gdiplus::StringFormat format;
@@ -240,23 +219,19 @@ void SkinEngine::setPanelAlpha(HWND container, int alpha) {
 }
 
 void SkinEngine::paintPanel(int windowIndex, int panelIndex, HDC target, bool rebuild) {
-    SkinWindow* record = window(windowIndex);
-    if (!record || panelIndex < 1 ||
-        static_cast<std::size_t>(panelIndex) > record->panelSkins.size()) {
-        return;
-    }
-    const auto slot = static_cast<std::size_t>(panelIndex - 1);
-    const HWND container = record->panelSkins[slot].hwnd;
+    PanelSkin* found = recordAt(*this, windowIndex, panelIndex, &SkinWindow::panelSkins);
+    if (!found) return;
+    PanelSkin& panel = *found;
+    const HWND container = panel.hwnd;
     RECT area{};
     HDC dc = composeBackground(*this, container, area);
     if (!dc) return;
-    PanelSkin& panel = record->panelSkins[slot];
-    const PanelSize size = window_size(container);
+    const Size size = windowSize(container);
     if (panel.isGroupBox) {
-        draw_group_frame(dc, size);
+        draw_two_tone_frame(dc, size, kGroupFrameTop, kGroupInnerDiameter, kGroupFrameLightAlpha);
         draw_group_caption(*this, panel, dc, size);
     } else if (panel.fourthValue != 0) {
-        draw_container_frame(dc, size);
+        draw_two_tone_frame(dc, size, 0, kFrameInnerDiameter, kFrameLightAlpha);
     }
     copy_to_container(container, dc, target);
     releaseMemoryDc(*this, dc);
@@ -269,17 +244,6 @@ void SkinEngine::paintPanel(int windowIndex, int panelIndex, HDC target, bool re
 
 namespace {
 
-// The message in hand, with the way on to the replaced procedure.
-struct PanelMessage {
-    HWND container;
-    UINT id;
-    WPARAM wparam;
-    LPARAM lparam;
-
-    LRESULT forward() const { return forwardMessage(container, id, wparam, lparam); }
-    LRESULT systemDefault() const { return DefWindowProcW(container, id, wparam, lparam); }
-};
-
 // The container's record through the indexes it carries ("Hw_FuID" and
 // "Hw_lbID"); null when they went stale.
 PanelSkin* panel_record(HWND container) {
@@ -290,14 +254,14 @@ int window_index_of(HWND container) { return int_property(container, kOwnerIndex
 int panel_index_of(HWND container) { return int_property(container, kIndexProperty); }
 
 // A translucent container shows another part of the background once moved.
-LRESULT on_move(const PanelSkin& panel, const PanelMessage& message) {
+LRESULT on_move(const PanelSkin& panel, const Message& message) {
     if (panel.paintBackground && panel.fillAlpha != 255) {
-        InvalidateRect(message.container, nullptr, FALSE);
+        InvalidateRect(message.window, nullptr, FALSE);
     }
     return message.forward();
 }
 
-LRESULT on_size(PanelSkin& panel, const PanelMessage& message) {
+LRESULT on_size(PanelSkin& panel, const Message& message) {
     panel.dirty = 1;
     const int width = LOWORD(message.lparam);
     const int height = HIWORD(message.lparam);
@@ -310,18 +274,17 @@ LRESULT on_size(PanelSkin& panel, const PanelMessage& message) {
 
 // A container that paints its own background never lets the replaced
 // procedure paint over it.
-LRESULT on_paint(SkinEngine& engine, const PanelSkin& panel, const PanelMessage& message) {
+LRESULT on_paint(SkinEngine& engine, const PanelSkin& panel, const Message& message) {
     if (!panel.paintBackground) return message.forward();
     const bool rebuild = panel.dirty != 0;
     PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(message.container, &paint);
-    engine.paintPanel(window_index_of(message.container), panel_index_of(message.container), dc,
-                      rebuild);
-    EndPaint(message.container, &paint);
+    HDC dc = BeginPaint(message.window, &paint);
+    engine.paintPanel(window_index_of(message.window), panel_index_of(message.window), dc, rebuild);
+    EndPaint(message.window, &paint);
     return message.systemDefault();
 }
 
-LRESULT on_erase_background(const PanelSkin& panel, const PanelMessage& message) {
+LRESULT on_erase_background(const PanelSkin& panel, const Message& message) {
     if (!panel.paintBackground) return message.forward();
     SetBkMode(reinterpret_cast<HDC>(message.wparam), TRANSPARENT);
     return 1;
@@ -329,40 +292,18 @@ LRESULT on_erase_background(const PanelSkin& panel, const PanelMessage& message)
 
 // The replaced procedure shows the container first; the rebuilt background
 // then goes straight onto it.
-LRESULT on_show_window(SkinEngine& engine, const PanelMessage& message) {
+LRESULT on_show_window(SkinEngine& engine, const Message& message) {
     if (!message.wparam) return message.forward();
     message.forward();
-    const PanelSkin* panel = panel_record(message.container);
+    const PanelSkin* panel = panel_record(message.window);
     if (panel && panel->paintBackground) {
-        engine.paintPanel(window_index_of(message.container), panel_index_of(message.container),
-                          nullptr, true);
+        engine.paintPanel(window_index_of(message.window), panel_index_of(message.window), nullptr,
+                          true);
     }
     return message.systemDefault();
 }
 
-LRESULT on_draw_item(SkinEngine& engine, const PanelMessage& message) {
-    if (engine.drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.lparam))) return TRUE;
-    return message.forward();
-}
-
-LRESULT on_child_colour(SkinEngine& engine, const PanelMessage& message) {
-    if (const auto reply = childColourReply(engine, message.id, message.wparam, message.lparam)) {
-        return *reply;
-    }
-    return message.forward();
-}
-
-LRESULT on_command(const SkinEngine& engine, const PanelMessage& message) {
-    invalidateOnChildCommand(engine, message.wparam, message.lparam);
-    return message.forward();
-}
-
-LRESULT on_notify(const PanelMessage& message) {
-    invalidateOnTreeExpand(message.lparam);
-    return message.forward();
-}
-
-LRESULT dispatch(SkinEngine& engine, PanelSkin& panel, const PanelMessage& message) {
+LRESULT dispatch(SkinEngine& engine, PanelSkin& panel, const Message& message) {
     switch (message.id) {
         case WM_MOVE:
             return on_move(panel, message);
@@ -374,26 +315,17 @@ LRESULT dispatch(SkinEngine& engine, PanelSkin& panel, const PanelMessage& messa
             return on_erase_background(panel, message);
         case WM_SHOWWINDOW:
             return on_show_window(engine, message);
-        case WM_DRAWITEM:
-            return on_draw_item(engine, message);
-        case WM_NOTIFY:
-            return on_notify(message);
-        case WM_COMMAND:
-            return on_command(engine, message);
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORSTATIC:
-            return on_child_colour(engine, message);
         default:
-            return message.forward();
+            // WM_DRAWITEM, WM_CTLCOLOR*, WM_COMMAND and WM_NOTIFY are answered for the
+            // children; the rest goes on to the replaced procedure.
+            return answerChildMessage(engine, message);
     }
 }
 
 }  // namespace
 
 LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    const PanelMessage current{window, message, wparam, lparam};
+    const Message current{window, message, wparam, lparam};
     SkinEngine* engine = SkinEngine::instance();
     PanelSkin* panel = panel_record(window);
     if (!engine || !panel) return current.forward();

@@ -5,9 +5,7 @@
 
 #include <commctrl.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "gdiplus/brushes.h"
 #include "gdiplus/graphics.h"
@@ -15,14 +13,13 @@
 #include "gdiplus/pen.h"
 #include "skin/colour.h"
 #include "skin/composition.h"
+#include "skin/control_registration.h"
+#include "skin/geometry.h"
 #include "skin/shapes.h"
 #include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
-
-constexpr COLORREF kBlack = 0x000000;
-constexpr COLORREF kWhite = 0xFFFFFF;
 
 // The shading of a trackbar's backdrop and a progress bar's trough: light
 // at the top (or left), dark at the bottom (or right).
@@ -58,23 +55,12 @@ constexpr float kBarDiameter = 3;
 constexpr std::uint8_t kBarLightAlpha = 90;
 constexpr std::uint8_t kBarOutlineAlpha = 150;
 
-struct Size {
-    int width = 0;
-    int height = 0;
-};
-
-Size window_size(HWND control) {
-    RECT outer{};
-    GetWindowRect(control, &outer);
-    return {outer.right - outer.left, outer.bottom - outer.top};
-}
-
 // The control's picture in the making: what lies behind it, to be drawn on
 // and then copied to the control whole.
 class OffscreenPicture {
   public:
     OffscreenPicture(SkinEngine& engine, HWND control)
-        : engine_(engine), control_(control), size_(window_size(control)) {
+        : engine_(engine), control_(control), size_(windowSize(control)) {
         RECT area{};
         dc_ = composeBackground(engine, control, area);
     }
@@ -100,18 +86,6 @@ class OffscreenPicture {
     Size size_;
     HDC dc_ = nullptr;
 };
-
-// The record at a window's and control's indexes; null when either is out
-// of its list.
-template <typename Record>
-Record* control_at(SkinEngine& engine, int windowIndex, int controlIndex,
-                   std::vector<Record> SkinWindow::*family) {
-    SkinWindow* owner = engine.window(windowIndex);
-    if (!owner) return nullptr;
-    std::vector<Record>& records = owner->*family;
-    if (controlIndex < 1 || static_cast<std::size_t>(controlIndex) > records.size()) return nullptr;
-    return &records[static_cast<std::size_t>(controlIndex - 1)];
-}
 
 void stroke_path(gdiplus::Graphics& graphics, const gdiplus::Path& path, Argb colour) {
     gdiplus::Pen pen;
@@ -360,7 +334,7 @@ void paintTrackbar(int windowIndex, int controlIndex) {
     SkinEngine* engine = SkinEngine::instance();
     if (!engine) return;
     const TrackbarSkin* record =
-        control_at(*engine, windowIndex, controlIndex, &SkinWindow::trackbarSkins);
+        recordAt(*engine, windowIndex, controlIndex, &SkinWindow::trackbarSkins);
     if (!record) return;
     paint_offscreen(*engine, record->hwnd, nullptr, [&](gdiplus::Graphics& graphics, Size size) {
         draw_trackbar(graphics, *record, engine->settings, size);
@@ -371,7 +345,7 @@ void paintProgressBar(int windowIndex, int controlIndex, HDC target) {
     SkinEngine* engine = SkinEngine::instance();
     if (!engine) return;
     const ProgressSkin* record =
-        control_at(*engine, windowIndex, controlIndex, &SkinWindow::progressSkins);
+        recordAt(*engine, windowIndex, controlIndex, &SkinWindow::progressSkins);
     if (!record) return;
     paint_offscreen(*engine, record->hwnd, target, [&](gdiplus::Graphics& graphics, Size size) {
         draw_progress_bar(graphics, *record, engine->settings.accentColour, size);

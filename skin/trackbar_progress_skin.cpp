@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "skin/control_registration.h"
+#include "skin/mouse_tracking.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
 
@@ -23,17 +24,9 @@ namespace {
 
 constexpr int kTrackbarHotPart = 2;
 
-void track_mouse_leave(HWND window) {
-    TRACKMOUSEEVENT tracking{};
-    tracking.cbSize = sizeof(tracking);
-    tracking.dwFlags = TME_LEAVE;
-    tracking.hwndTrack = window;
-    TrackMouseEvent(&tracking);
-}
-
 // Lit once when the mouse comes onto it; further moves repaint nothing.
 void light_trackbar(SkinWindow& owner, TrackbarSkin& record, int windowIndex, int controlIndex) {
-    track_mouse_leave(record.hwnd);
+    trackMouseLeave(record.hwnd);
     owner.mouseControl = controlIndex;
     if (owner.hotControl != owner.mouseControl || owner.hotPart != kTrackbarHotPart) {
         record.hot = 1;

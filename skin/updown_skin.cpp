@@ -22,6 +22,8 @@
 #include "skin/colour.h"
 #include "skin/composition.h"
 #include "skin/control_registration.h"
+#include "skin/geometry.h"
+#include "skin/mouse_tracking.h"
 #include "skin/shapes.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
@@ -32,8 +34,6 @@ namespace {
 // SkinWindow::hotPart while an up-down control is lit.
 constexpr int kUpdownPart = 8;
 constexpr float kCornerDiameter = 3;
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kBlack = 0x000000;
 
 using ImageSpan = std::span<const std::uint8_t>;
 
@@ -41,29 +41,23 @@ DWORD style_of(HWND control) { return static_cast<DWORD>(GetWindowLongPtrW(contr
 
 bool is_horizontal(HWND control) { return (style_of(control) & UDS_HORZ) != 0; }
 
-SIZE window_size(HWND control) {
-    RECT outer{};
-    GetWindowRect(control, &outer);
-    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
-}
-
 int rounded_half(int length) { return static_cast<int>(std::lround(length / 2.0)); }
 
 // 1 when the position lies past the middle along the control's axis.
 int updownHalfAt(HWND control, LPARAM position) {
-    const SIZE size = window_size(control);
-    if (is_horizontal(control)) return GET_X_LPARAM(position) > rounded_half(size.cx) ? 1 : 0;
-    return GET_Y_LPARAM(position) > rounded_half(size.cy) ? 1 : 0;
+    const Size size = windowSize(control);
+    if (is_horizontal(control)) return GET_X_LPARAM(position) > rounded_half(size.width) ? 1 : 0;
+    return GET_Y_LPARAM(position) > rounded_half(size.height) ? 1 : 0;
 }
 
 // The two halves side by side, or one above the other.
-std::array<IntRect, 2> halves_of(SIZE size, bool horizontal) {
+std::array<IntRect, 2> halves_of(Size size, bool horizontal) {
     if (horizontal) {
-        const int width = rounded_half(size.cx);
-        return {IntRect{0, 0, width, size.cy}, IntRect{width, 0, width, size.cy}};
+        const int width = rounded_half(size.width);
+        return {IntRect{0, 0, width, size.height}, IntRect{width, 0, width, size.height}};
     }
-    const int height = rounded_half(size.cy);
-    return {IntRect{0, 0, size.cx, height}, IntRect{0, height, size.cx, height}};
+    const int height = rounded_half(size.height);
+    return {IntRect{0, 0, size.width, height}, IntRect{0, height, size.width, height}};
 }
 
 struct UpdownLook {
@@ -127,14 +121,14 @@ void draw_half(gdiplus::Graphics& graphics, gdiplus::Path& path, const UpdownLoo
     path.ResetPath();
 }
 
-void draw_updown(HDC dc, SIZE size, const UpdownLook& look) {
+void draw_updown(HDC dc, Size size, const UpdownLook& look) {
     gdiplus::Graphics graphics;
     gdiplus::Path path;
     if (!graphics.CreateFromHDC(dc) || !path.CreatePath()) return;
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighQuality);
-    addRoundRect(path, 0, 0, static_cast<float>(size.cx - 1), static_cast<float>(size.cy - 1),
-                 kCornerDiameter);
+    addRoundRect(path, 0, 0, static_cast<float>(size.width - 1),
+                 static_cast<float>(size.height - 1), kCornerDiameter);
     gdiplus::SolidBrush base;
     if (base.CreateSolidFill(toArgb(kWhite, 160))) graphics.FillPath(base, path);
     path.ResetPath();
@@ -149,56 +143,38 @@ void draw_updown(HDC dc, SIZE size, const UpdownLook& look) {
 void paintUpdown(int windowIndex, int controlIndex, std::optional<int> hot = std::nullopt,
                  std::optional<LPARAM> mousePosition = std::nullopt) {
     SkinEngine* engine = SkinEngine::instance();
-    SkinWindow* owner = engine ? engine->window(windowIndex) : nullptr;
-    if (!owner || controlIndex < 1 ||
-        static_cast<std::size_t>(controlIndex) > owner->updownSkins.size()) {
-        return;
-    }
-    const UpdownSkin& record = owner->updownSkins[static_cast<std::size_t>(controlIndex - 1)];
+    if (!engine) return;
+    const UpdownSkin* found =
+        recordAt(*engine, windowIndex, controlIndex, &SkinWindow::updownSkins);
+    if (!found) return;
+    const UpdownSkin& record = *found;
     const bool lit = hot.value_or(record.hot) != 0 || record.pressed != 0;
     const UpdownLook look{
         record.horizontal != 0,
         lit ? updownHalfAt(record.hwnd, mousePosition.value_or(record.lastMousePos)) : -1,
         record.pressed != 0, engine->settings.accentColour};
-    const SIZE size = window_size(record.hwnd);
+    const Size size = windowSize(record.hwnd);
     RECT area{};
     HDC canvas = composeBackground(*engine, record.hwnd, area);
     if (!canvas) return;
     draw_updown(canvas, size, look);
     HDC screen = GetWindowDC(record.hwnd);
-    BitBlt(screen, 0, 0, size.cx, size.cy, canvas, 0, 0, SRCCOPY);
+    BitBlt(screen, 0, 0, size.width, size.height, canvas, 0, 0, SRCCOPY);
     ReleaseDC(record.hwnd, screen);
     releaseMemoryDc(*engine, canvas);
 }
 
-// The control's record with the indexes that name it.
-struct UpdownAt {
-    int windowIndex = 0;
-    int controlIndex = 0;
-    SkinWindow* owner = nullptr;
-    UpdownSkin* record = nullptr;
-};
-
-std::optional<UpdownAt> locate(HWND control) {
-    UpdownSkin* record = findControlRecord(control, &SkinWindow::updownSkins);
-    if (!record) return std::nullopt;
-    const int windowIndex = int_property(control, kOwnerIndexProperty);
-    return UpdownAt{windowIndex, int_property(control, kIndexProperty),
-                    SkinEngine::instance()->window(windowIndex), record};
+std::optional<ControlAt<UpdownSkin>> locate(HWND control) {
+    return locateControl(control, &SkinWindow::updownSkins);
 }
 
 void repaint(HWND control) {
     if (const auto at = locate(control)) paintUpdown(at->windowIndex, at->controlIndex);
 }
 
-void track_mouse_leave(HWND control) {
-    TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, control, 0};
-    TrackMouseEvent(&request);
-}
-
 // Moving within the half that is already lit paints nothing.
 void follow_mouse(HWND control, LPARAM position) {
-    track_mouse_leave(control);
+    trackMouseLeave(control);
     const auto at = locate(control);
     if (!at) return;
     SkinWindow& owner = *at->owner;

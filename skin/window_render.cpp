@@ -13,7 +13,10 @@
 #include "gdiplus/pen.h"
 #include "skin/colour.h"
 #include "skin/gdi_holders.h"
+#include "skin/geometry.h"
 #include "skin/halo_text.h"
+#include "skin/image_tools.h"
+#include "skin/layer_copy.h"
 #include "skin/shapes.h"
 #include "skin/skin_engine.h"
 #include "skin/window_properties.h"
@@ -40,42 +43,17 @@ constexpr int kIconSize = 17;
 constexpr int kIconRaise = 3;
 constexpr std::uint8_t kTitleHaloAlpha = 150;
 
-struct ClientSize {
-    int width = 0;
-    int height = 0;
-};
-
-ClientSize client_size(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    return {client.right, client.bottom};
-}
-
-void copy_to_window(HWND window, HDC layer, const IntRect& area) {
-    HDC screen = GetDC(window);
-    BitBlt(screen, area.x, area.y, area.width, area.height, layer, area.x, area.y, SRCCOPY);
-    ReleaseDC(window, screen);
-}
-
 // The whole layer onto the target, or onto the window when there is none.
-void copy_layer_out(HWND window, HDC layer, HDC target, ClientSize size) {
+void copy_layer_out(HWND window, HDC layer, HDC target, Size size) {
     if (!target) {
-        copy_to_window(window, layer, IntRect{0, 0, size.width, size.height});
+        copyLayerToWindow(window, layer, IntRect{0, 0, size.width, size.height});
         return;
     }
     BitBlt(target, 0, 0, size.width, size.height, layer, 0, 0, SRCCOPY);
 }
 
-// The caller's graphics, or one made on the layer and kept in `own`.
-gdiplus::Graphics* layer_graphics(gdiplus::Graphics* given, gdiplus::Graphics& own, HDC layer) {
-    if (given) return given;
-    if (!own.CreateFromHDC(layer)) return nullptr;
-    own.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    return &own;
-}
-
 // The window is clipped to a rounded rectangle of its client area.
-void set_rounded_region(HWND window, ClientSize size) {
+void set_rounded_region(HWND window, Size size) {
     SetWindowRgn(window, nullptr, FALSE);
     SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
     Region region(CreateRoundRectRgn(0, 0, size.width + 1, size.height + 1, kWindowCornerEllipse,
@@ -87,23 +65,15 @@ void set_rounded_region(HWND window, ClientSize size) {
     }
 }
 
-// A 32-bit bitmap made through GDI+, so that the layer's pixels carry alpha.
-HBITMAP argb_bitmap(ClientSize size) {
-    gdiplus::Bitmap bitmap;
-    if (!bitmap.CreateBitmapFromScan0(size.width, size.height, PixelFormat32bppARGB)) {
-        return nullptr;
-    }
-    return gdi_count::track(bitmap.CreateHBITMAPFromBitmap(0));
-}
-
-// The layer keeps its DC; every render gives it a new bitmap. The
-// one the DC was made with is kept aside (it goes back in when the window
-// is removed); the bitmaps of earlier renders are deleted.
-bool refresh_background_layer(SkinWindow& record, ClientSize size) {
+// The layer keeps its DC; every render gives it a new 32-bit bitmap, so
+// that its pixels carry alpha. The one the DC was made with is kept aside
+// (it goes back in when the window is removed); the bitmaps of earlier
+// renders are deleted.
+bool refresh_background_layer(SkinWindow& record, Size size) {
     MemoryLayer& layer = record.backgroundLayer;
     if (!layer.dc) layer.dc = gdi_count::track(CreateCompatibleDC(nullptr));
     if (!layer.dc) return false;
-    HBITMAP bitmap = argb_bitmap(size);
+    HBITMAP bitmap = argbBitmap(size.width, size.height);
     if (!bitmap) return false;
     const auto displaced = static_cast<HBITMAP>(SelectObject(layer.dc, bitmap));
     if (!layer.firstBitmap) {
@@ -155,7 +125,7 @@ Background background_of(const SkinWindow& record, const SkinSettings& settings)
 }
 
 void draw_background_image(gdiplus::Graphics& graphics, std::span<const std::uint8_t> bytes,
-                           int mode, ClientSize size) {
+                           int mode, Size size) {
     if (bytes.empty()) return;
     gdiplus::Image image;
     if (!image.LoadFromBytes(bytes)) return;
@@ -196,7 +166,7 @@ void draw_gloss(gdiplus::Graphics& graphics, int width, int captionHeight) {
 // Magenta outside the rounded area; inside, the base colour, the
 // picture by its mode and the optional gloss.
 void paint_background(gdiplus::Graphics& graphics, const SkinWindow& record,
-                      const SkinSettings& settings, ClientSize size) {
+                      const SkinSettings& settings, Size size) {
     graphics.GraphicsClear(toArgb(kMagenta));
     gdiplus::Path rounded;
     rounded.CreatePath();
@@ -214,7 +184,7 @@ void paint_background(gdiplus::Graphics& graphics, const SkinWindow& record,
 }
 
 void stroke_round_rect(gdiplus::Graphics& graphics, float inset, float shrink, float diameter,
-                       Argb colour, ClientSize size) {
+                       Argb colour, Size size) {
     gdiplus::Path path;
     gdiplus::Pen pen;
     if (!path.CreatePath() || !pen.CreatePen1(colour, 1)) return;
@@ -224,7 +194,7 @@ void stroke_round_rect(gdiplus::Graphics& graphics, float inset, float shrink, f
 }
 
 // A dark outer line with a light one inside it.
-void draw_border(gdiplus::Graphics& graphics, ClientSize size) {
+void draw_border(gdiplus::Graphics& graphics, Size size) {
     stroke_round_rect(graphics, 0, 1, kOuterBorderDiameter, toArgb(0x000000, kBorderAlpha), size);
     stroke_round_rect(graphics, 1, 3, kInnerBorderDiameter, toArgb(0xFFFFFF, kBorderAlpha), size);
 }
@@ -274,7 +244,7 @@ void draw_bar(SkinEngine& engine, int windowIndex, gdiplus::Graphics& graphics) 
 
 // The three layers, rebuilt for the current client size. The caption and
 // bar layers are taken before the title, buttons and items are drawn.
-bool render_layers(SkinEngine& engine, int windowIndex, ClientSize size) {
+bool render_layers(SkinEngine& engine, int windowIndex, Size size) {
     set_rounded_region(engine.window(windowIndex)->hwnd, size);
     SkinWindow& record = *engine.window(windowIndex);
     if (!refresh_background_layer(record, size)) return false;
@@ -301,7 +271,7 @@ bool render_layers(SkinEngine& engine, int windowIndex, ClientSize size) {
 void SkinEngine::renderWindow(int windowIndex, HDC target, bool full) {
     SkinWindow* record = window(windowIndex);
     if (!record) return;
-    const ClientSize size = client_size(record->hwnd);
+    const Size size = clientSize(record->hwnd);
     if (size.width <= 0 || size.height <= 0) return;
     if (!full && record->backgroundLayer.dc) {
         copy_layer_out(record->hwnd, record->backgroundLayer.dc, target, size);
@@ -322,9 +292,9 @@ void SkinEngine::blitWindow(int windowIndex, HDC target) {
         renderWindow(windowIndex, target, true);
         return;
     }
-    const ClientSize size = client_size(record->hwnd);
-    copy_to_window(record->hwnd, record->backgroundLayer.dc,
-                   IntRect{0, 0, size.width, size.height});
+    const Size size = clientSize(record->hwnd);
+    copyLayerToWindow(record->hwnd, record->backgroundLayer.dc,
+                      IntRect{0, 0, size.width, size.height});
 }
 
 void SkinEngine::drawTitle(int windowIndex, gdiplus::Graphics* graphics, bool intoLayer,
@@ -333,9 +303,9 @@ void SkinEngine::drawTitle(int windowIndex, gdiplus::Graphics* graphics, bool in
     if (!record || !record->backgroundLayer.dc) return;
     HDC layer = record->backgroundLayer.dc;
     gdiplus::Graphics own;
-    gdiplus::Graphics* surface = layer_graphics(graphics, own, layer);
+    gdiplus::Graphics* surface = layerGraphics(graphics, own, layer);
     if (!surface) return;
-    const ClientSize size = client_size(record->hwnd);
+    const Size size = clientSize(record->hwnd);
     const IntRect box{
         frameMargin + kTitleLeft, frameMargin + kTitleTop,
         std::max(0, size.width - record->stripWidth - kTitleRightGap - 2 * frameMargin),
@@ -343,10 +313,7 @@ void SkinEngine::drawTitle(int windowIndex, gdiplus::Graphics* graphics, bool in
     // The icon stands a little above the box; its rows are redrawn with it,
     // so that a new title never lays the icon over itself.
     const IntRect redrawn{box.x, box.y - kIconRaise, box.width, box.height + kIconRaise};
-    if (record->captionLayer.dc) {
-        BitBlt(layer, redrawn.x, redrawn.y, redrawn.width, redrawn.height, record->captionLayer.dc,
-               redrawn.x, redrawn.y, SRCCOPY);
-    }
+    restoreFromLayer(layer, record->captionLayer.dc, redrawn);
     if (settings.windowIcon) {
         DrawIconEx(layer, box.x, box.y - kIconRaise, settings.windowIcon, kIconSize, kIconSize, 0,
                    nullptr, DI_NORMAL);
@@ -359,7 +326,7 @@ void SkinEngine::drawTitle(int windowIndex, gdiplus::Graphics* graphics, bool in
     drawHaloText(*surface, title, textBox,
                  TextFont{record->titleFont, record->titleSize, record->titleStyle},
                  HaloColours{record->titleShadowColour, kTitleHaloAlpha, record->titleColour});
-    if (!intoLayer) copy_to_window(record->hwnd, layer, redrawn);
+    if (!intoLayer) copyLayerToWindow(record->hwnd, layer, redrawn);
 }
 
 }  // namespace qelvo::skin

@@ -34,29 +34,6 @@ constexpr POINT kMinimizeCentre{kStripX + 2 + 13, 10};
 // middle of the part that shows.
 constexpr POINT kCloseCentre{kStripX + 2 + 27 + 18, 10};
 
-// What the screen shows of the rectangle, given in the window's coordinates:
-// PrintWindow cannot draw another process's window, the screen can.
-std::vector<COLORREF> screen_pixels(HWND window, const RECT& area) {
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    HDC copy = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, screen, outer.left + area.left, outer.top + area.top,
-           SRCCOPY | CAPTUREBLT);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 class GuiCaption : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(app.launch()) << app.error(); }
@@ -193,21 +170,7 @@ TEST_F(GuiPanelScreenshots, EachPanelIsSavedUnderTheSkin) {
         SCOPED_TRACE(utf8(picture.file));
         if (!picture.button.empty()) app.click(picture.button);
         ASSERT_TRUE(wait_until([&] { return app.on_screen(picture.panel); }));
-        // Saved aside and renamed over the last picture, so that another
-        // run never leaves half a file.
-        const std::filesystem::path file = directory / picture.file;
-        std::filesystem::path draft = file;
-        draft += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount64()) + L".part";
-        ASSERT_TRUE(app.save_screenshot(draft)) << utf8(draft.wstring());
-        const std::string png = read_bytes(draft).value_or("");
-        EXPECT_TRUE(
-            MoveFileExW(draft.wstring().c_str(), file.wstring().c_str(), MOVEFILE_REPLACE_EXISTING))
-            << "error " << GetLastError();
-        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-        // A skinned window with its controls does not compress to almost
-        // nothing.
-        EXPECT_GT(png.size(), 5000u);
+        ASSERT_NO_FATAL_FAILURE(replace_screenshot(app, directory / picture.file));
     }
 }
 #endif

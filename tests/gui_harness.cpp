@@ -165,8 +165,8 @@ bool save_bitmap_as_png(HBITMAP bitmap, const std::filesystem::path& file) {
     return saved;
 }
 
-// Copies what the screen shows in the rectangle: PrintWindow cannot draw
-// another process's window, the screen can.
+}  // namespace
+
 bool save_screen_rectangle(const RECT& area, const std::filesystem::path& file) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
@@ -184,8 +184,6 @@ bool save_screen_rectangle(const RECT& area, const std::filesystem::path& file) 
     ReleaseDC(nullptr, screen);
     return saved;
 }
-
-}  // namespace
 
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -730,6 +728,43 @@ bool GuiApp::save_screenshot(const std::filesystem::path& file) {
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
     return save_screen_rectangle(area, file);
+}
+
+std::vector<COLORREF> screen_pixels(HWND window, const RECT& area) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, screen, outer.left + area.left, outer.top + area.top,
+           SRCCOPY | CAPTUREBLT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
+    }
+    SelectObject(copy, previous);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+void replace_screenshot(GuiApp& app, const std::filesystem::path& file) {
+    // Saved aside and renamed over the last picture, so that another run
+    // never leaves half a file.
+    std::filesystem::path draft = file;
+    draft += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(GetTickCount64()) + L".part";
+    ASSERT_TRUE(app.save_screenshot(draft)) << utf8(draft.wstring());
+    const std::string png = read_bytes(draft).value_or("");
+    EXPECT_TRUE(
+        MoveFileExW(draft.wstring().c_str(), file.wstring().c_str(), MOVEFILE_REPLACE_EXISTING))
+        << "error " << GetLastError();
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    // A window with its controls drawn does not compress to almost nothing.
+    EXPECT_GT(png.size(), 5000u);
 }
 
 }  // namespace qelvo::gui_test

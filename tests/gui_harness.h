@@ -172,6 +172,19 @@ std::optional<std::string> read_bytes(const std::filesystem::path& file);
 using IniFile = std::map<std::string, std::map<std::string, std::string>>;
 IniFile parse_ini(std::string_view bytes);
 
+// Saves the window's picture as the PNG file, in place of the one an
+// earlier run left there, and fails the test unless the file holds a
+// picture of a window with its controls drawn.
+void replace_screenshot(GuiApp& app, const std::filesystem::path& file);
+
+// Saves what the screen shows in the rectangle (screen coordinates) as a
+// PNG file: PrintWindow cannot draw another process's window, the screen can.
+bool save_screen_rectangle(const RECT& area, const std::filesystem::path& file);
+
+// What the screen shows of the window in the area (window coordinates),
+// row by row: another process's window is read where it is drawn.
+std::vector<COLORREF> screen_pixels(HWND window, const RECT& area);
+
 }  // namespace qelvo::gui_test
 
 #endif  // _WIN32

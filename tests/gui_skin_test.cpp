@@ -125,20 +125,7 @@ TEST_F(GuiSkinTooltip, CaptionButtonsHaveATooltipOwnedByTheMainWindow) {
 
 #ifdef QELVO_SCREENSHOT_DIR
 TEST_F(GuiSkinScreenshot, SkinnedMainWindowIsSavedAsAPicture) {
-    const std::filesystem::path file = windows_path(QELVO_SCREENSHOT_DIR) / L"skin_main_window.png";
-    // Saved aside and renamed over the last picture, so that another run
-    // never leaves half a file.
-    std::filesystem::path draft = file;
-    draft += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(GetTickCount64()) + L".part";
-    ASSERT_TRUE(app.save_screenshot(draft)) << utf8(draft.wstring());
-    const std::string png = read_bytes(draft).value_or("");
-    EXPECT_TRUE(
-        MoveFileExW(draft.wstring().c_str(), file.wstring().c_str(), MOVEFILE_REPLACE_EXISTING))
-        << "error " << GetLastError();
-    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    // A window with its controls drawn does not compress to almost nothing.
-    EXPECT_GT(png.size(), 5000u);
+    replace_screenshot(app, windows_path(QELVO_SCREENSHOT_DIR) / L"skin_main_window.png");
 }
 #endif
 

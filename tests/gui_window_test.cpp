@@ -732,21 +732,60 @@ TEST_F(GuiWindow, EachPanelIsSavedAsAScreenshot) {
         SCOPED_TRACE(names[i]);
         if (!views[i].button.empty()) app.click(views[i].button);
         ASSERT_TRUE(wait_until([&] { return app.on_screen(views[i].panel); }));
-        // Saved aside and renamed over the last picture, so that another
-        // build's run of this test never leaves half a file.
-        const std::filesystem::path file = directory / names[i];
-        std::filesystem::path draft = file;
-        draft += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount64()) + L".part";
-        ASSERT_TRUE(app.save_screenshot(draft)) << utf8(draft.wstring());
-        const std::string png = read_bytes(draft).value_or("");
-        EXPECT_TRUE(
-            MoveFileExW(draft.wstring().c_str(), file.wstring().c_str(), MOVEFILE_REPLACE_EXISTING))
-            << "error " << GetLastError();
-        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-        // A window with text and controls does not compress to almost nothing.
-        EXPECT_GT(png.size(), 5000u);
+        ASSERT_NO_FATAL_FAILURE(replace_screenshot(app, directory / names[i]));
     }
+}
+
+// The control's area in the main window's coordinates.
+RECT area_in_window(HWND window, HWND control) {
+    RECT outer{}, inner{};
+    GetWindowRect(window, &outer);
+    GetWindowRect(control, &inner);
+    return RECT{inner.left - outer.left, inner.top - outer.top, inner.right - outer.left,
+                inner.bottom - outer.top};
+}
+
+long dark_pixels(const std::vector<COLORREF>& pixels) {
+    return std::ranges::count_if(pixels, [](COLORREF pixel) {
+        return GetRValue(pixel) < 110 && GetGValue(pixel) < 110 && GetBValue(pixel) < 110;
+    });
+}
+
+// The skin paints the run as it goes: rows in the list, the filled part of
+// the progress bar and the count labels are on the screen before the run
+// ends, and a picture of the window in mid-run is kept.
+TEST_F(GuiReplaceRun, SkinnedWindowPaintsRowsProgressAndLabelsWhileTheRunGoes) {
+    ASSERT_NO_FATAL_FAILURE(make_many_files(kLongRunFiles));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    SetWindowPos(app.window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const RECT list = area_in_window(app.window(), app.control("超级列表框1"));
+    const RECT progress = area_in_window(app.window(), app.control("进度条1"));
+    const RECT found = area_in_window(app.window(), app.control("透明标签19"));
+    ASSERT_TRUE(app.settle());
+    const std::vector<COLORREF> list_before = screen_pixels(app.window(), list);
+    const std::vector<COLORREF> progress_before = screen_pixels(app.window(), progress);
+
+    ASSERT_NO_FATAL_FAILURE(fill_replace_panel("abc", "xyz"));
+    ASSERT_NO_FATAL_FAILURE(type("编辑框_线程", "1"));
+    ASSERT_NO_FATAL_FAILURE(tick("选择框_包含子文件夹"));
+    app.click(kReplaceButton);
+    ASSERT_TRUE(wait_until([&] {
+        return app.text(kReplaceButton) == kReplaceRunning && app.row_count() >= 20 &&
+               app.progress_position() > 0;
+    })) << app.row_count()
+        << " rows";
+    ASSERT_TRUE(app.settle());
+
+    EXPECT_NE(screen_pixels(app.window(), list), list_before) << "no row is painted";
+    EXPECT_GT(dark_pixels(screen_pixels(app.window(), list)), dark_pixels(list_before));
+    EXPECT_NE(screen_pixels(app.window(), progress), progress_before) << "the bar did not fill";
+    EXPECT_GT(dark_pixels(screen_pixels(app.window(), found)), 0) << "the label shows no text";
+    ASSERT_NO_FATAL_FAILURE(
+        replace_screenshot(app, windows_path(QELVO_SCREENSHOT_DIR) / "skinned-run.png"));
+    EXPECT_EQ(app.text(kReplaceButton), kReplaceRunning) << "the run ended before the picture";
+
+    app.click(kReplaceButton);
+    EXPECT_TRUE(wait_until([&] { return replace_idle(); }, kRunTimeout));
 }
 #endif
 

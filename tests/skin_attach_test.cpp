@@ -5,71 +5,34 @@
 // off, the veil's extras, an edit's clean-up, and the extra layer.
 #ifdef _WIN32
 
-#include <windows.h>
+#include "tests/skin_test_window.h"
 
 #include <commctrl.h>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "skin/gdi_holders.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
 
+using testing::class_procedure;
+using testing::combo_list_of;
+using testing::current_procedure;
+using testing::prop;
+using testing::record_of;
+
 constexpr wchar_t kTestClass[] = L"QelvoSkinAttachTest";
 constexpr COLORREF kMarkerColour = 0x123456;
 
-bool register_test_class() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
 HWND make_window() {
-    return CreateWindowExW(0, kTestClass, L"skin attach", WS_OVERLAPPEDWINDOW, 0, 0, 640, 720,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return testing::make_window(kTestClass, L"skin attach", WS_OVERLAPPEDWINDOW, 0, 0, 640, 720);
 }
 
 HWND make_child(HWND parent, const wchar_t* className, DWORD style, int y) {
-    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 10, y, 200, 60, parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-std::intptr_t prop(HWND control, const wchar_t* name) {
-    return reinterpret_cast<std::intptr_t>(GetPropW(control, name));
-}
-
-WNDPROC current_procedure(HWND control) {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC));
-}
-
-WNDPROC class_procedure(HWND control) {
-    return reinterpret_cast<WNDPROC>(GetClassLongPtrW(control, GCLP_WNDPROC));
-}
-
-HWND dropdown_list_of(HWND combo) {
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof(info);
-    return GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
-}
-
-template <typename Record>
-const Record* record_of(const std::vector<Record>& records, HWND control) {
-    const auto found = std::ranges::find(records, control, &Record::hwnd);
-    return found == records.end() ? nullptr : &*found;
+    return testing::make_child(parent, className, style, 10, y, 200, 60);
 }
 
 // The record at the control's index, the three properties, and the skin's
@@ -86,10 +49,11 @@ void expect_attached(const std::vector<Record>& records, HWND control, WNDPROC s
     EXPECT_EQ(current_procedure(control), skinProcedure);
 }
 
-class SkinAttachTest : public ::testing::Test {
+class SkinAttachTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_test_class());
+        ASSERT_TRUE(testing::register_test_class(kTestClass, DefWindowProcW,
+                                                 ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES));
         top = make_window();
         ASSERT_NE(top, nullptr);
         edit = make_child(top, L"Edit", WS_BORDER, 0);
@@ -133,7 +97,6 @@ class SkinAttachTest : public ::testing::Test {
         return record ? *record : notSkinned;
     }
 
-    SkinEngine engine;
     const SkinWindow notSkinned;
     HWND top = nullptr, edit = nullptr, combo = nullptr, comboEdit = nullptr;
     HWND listBox = nullptr, listView = nullptr, sortedView = nullptr, trackbar = nullptr;
@@ -161,7 +124,7 @@ TEST_F(SkinAttachTest, TakesEachSupportedChildWithTheSkinProcedure) {
     EXPECT_EQ(prop(sortedView, L"Hw_lbID"), 0);
     EXPECT_EQ(record_of(skinned.editSkins, comboEdit), nullptr);
     EXPECT_EQ(current_procedure(comboEdit), class_procedure(comboEdit));
-    HWND dropdownList = dropdown_list_of(combo);
+    HWND dropdownList = combo_list_of(combo);
     ASSERT_NE(dropdownList, nullptr);
     EXPECT_EQ(record_of(skinned.listSkins, dropdownList), nullptr);
 }
@@ -206,11 +169,11 @@ TEST_F(SkinAttachTest, TickSideIsTestedNoTicksThenTopThenBoth) {
 
 TEST_F(SkinAttachTest, OnlyTheListOfASimpleComboIsTaken) {
     HWND simple = make_child(top, L"ComboBox", CBS_SIMPLE, 530);
-    HWND simpleList = dropdown_list_of(simple);
+    HWND simpleList = combo_list_of(simple);
     ASSERT_NE(simpleList, nullptr);
     const SkinWindow& skinned = skin();
     expect_attached(skinned.listSkins, simpleList, listSkinProc);
-    EXPECT_EQ(record_of(skinned.listSkins, dropdown_list_of(combo)), nullptr);
+    EXPECT_EQ(record_of(skinned.listSkins, combo_list_of(combo)), nullptr);
     EXPECT_EQ(skinned.comboSkins.size(), 2u);
 }
 

@@ -5,9 +5,7 @@
 // leaving nothing behind.
 #ifdef _WIN32
 
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "tests/skin_test_window.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,10 +18,12 @@
 #include "skin/button_skin.h"
 #include "skin/gdi_holders.h"
 #include "skin/geometry.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::class_procedure;
+using testing::current_procedure;
 
 constexpr wchar_t kTestClass[] = L"QelvoSkinButtonTest";
 constexpr COLORREF kWindowFill = RGB(160, 60, 40);
@@ -50,25 +50,6 @@ LRESULT CALLBACK counting_procedure(HWND window, UINT message, WPARAM wparam, LP
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-bool register_test_class() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = counting_procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
-WNDPROC current_procedure(HWND window) {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
-}
-
-WNDPROC class_procedure(HWND window) {
-    return reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC));
-}
-
 // A copy of some pixels, row by row.
 struct Picture {
     int width = 0;
@@ -88,18 +69,7 @@ struct Picture {
 };
 
 Picture capture(HDC source, int width, int height) {
-    HDC copy = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    Picture picture{width, {}};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) picture.pixels.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    return picture;
+    return {width, testing::copy_pixels(source, {0, 0, width, height})};
 }
 
 Picture on_screen(HWND control) {
@@ -126,18 +96,15 @@ bool is_teal(COLORREF pixel) {
 // A shown window filled with one colour holding the three kinds with a
 // bold Latin font and a blue caption colour, two without a font, and five
 // buttons the skin passes over.
-class SkinButtonTest : public ::testing::Test {
+class SkinButtonTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_test_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(kTestClass, counting_procedure));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
         engine.setBackground({}, {}, kWindowFill);
-        font = CreateFontW(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                           L"Tahoma");
-        window = CreateWindowExW(0, kTestClass, L"skin buttons", WS_POPUP | WS_CLIPCHILDREN, 40, 40,
-                                 400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        font = testing::make_font(L"Tahoma", -16, FW_BOLD);
+        window = testing::make_window(kTestClass, L"skin buttons", WS_POPUP | WS_CLIPCHILDREN, 40,
+                                      40, 400, 300);
         ASSERT_TRUE(font && window);
         push = add(L"OK", BS_PUSHBUTTON, 20, 50);
         check = add(L"Check", BS_AUTOCHECKBOX, 20, 90);
@@ -149,8 +116,7 @@ class SkinButtonTest : public ::testing::Test {
              {BS_OWNERDRAW, BS_RADIOBUTTON, BS_3STATE, BS_AUTO3STATE, BS_GROUPBOX}) {
             passedOver.push_back(add(L"", style, 200, y += 40, false));
         }
-        engine.skinWindow(window, WindowSkinOptions{});
-        record = engine.window(engine.findSkinWindow(window));
+        record = skin_window(window);
         ASSERT_NE(record, nullptr);
         for (HWND button : {push, check, radio}) {
             SetPropW(button, L"Kj_Ztys", reinterpret_cast<HANDLE>(std::intptr_t{kCaptionColour}));
@@ -166,17 +132,14 @@ class SkinButtonTest : public ::testing::Test {
     }
 
     HWND add(const wchar_t* text, DWORD style, int x, int y, bool withFont = true) {
-        HWND button =
-            CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | style, x, y, kButtonWidth,
-                            kButtonHeight, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND button = testing::make_child(window, L"Button", style, x, y, kButtonWidth,
+                                          kButtonHeight, 0, text);
         EXPECT_NE(button, nullptr);
         if (withFont) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return button;
     }
     // Through the index the button carries; a button without one throws.
-    static int index_of(HWND button) {
-        return static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(button, L"Hw_lbID")));
-    }
+    static int index_of(HWND button) { return static_cast<int>(testing::prop(button, L"Hw_lbID")); }
     const ControlSkin& skin_of(HWND button) {
         return record->buttonSkins.at(static_cast<std::size_t>(index_of(button) - 1));
     }
@@ -206,7 +169,6 @@ class SkinButtonTest : public ::testing::Test {
     }
     static bool marked(HWND button) { return on_screen(button).at(kInside) == kMarker; }
 
-    SkinEngine engine;
     HFONT font = nullptr;
     HWND window = nullptr;
     SkinWindow* record = nullptr;

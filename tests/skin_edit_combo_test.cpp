@@ -6,23 +6,23 @@
 // left behind by a thousand repaints.
 #ifdef _WIN32
 
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "tests/skin_test_window.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "gdiplus/status.h"
 #include "skin/edit_combo_painters.h"
 #include "skin/gdi_holders.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::capture;
+using testing::Capture;
+using testing::class_procedure;
+using testing::current_procedure;
+using testing::prop;
 
 constexpr wchar_t kTestClass[] = L"QelvoSkinEditComboTest";
 constexpr COLORREF kWindowFill = RGB(30, 90, 160);
@@ -34,25 +34,6 @@ constexpr int kEditLitAlpha = 180;
 constexpr int kTextSize = 12;
 // The drop-down button and its arrow: 17 or 18 pixels and 2 of margin.
 constexpr int kButtonSpan = 20;
-
-bool register_test_class() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
-WNDPROC class_procedure(HWND control) {
-    return reinterpret_cast<WNDPROC>(GetClassLongPtrW(control, GCLP_WNDPROC));
-}
-
-std::intptr_t prop(HWND control, const wchar_t* name) {
-    return reinterpret_cast<std::intptr_t>(GetPropW(control, name));
-}
 
 // A combo box behind this hears nothing from its edit, so a text typed
 // there leaves the selection where it was.
@@ -67,42 +48,10 @@ std::wstring text_of(HWND control) {
     return text;
 }
 
-// What a control shows on the screen over its whole window rectangle.
-struct Capture {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;
-    COLORREF at(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
-};
-
-Capture capture(HWND control) {
-    RECT outer{};
-    GetWindowRect(control, &outer);
-    Capture shot{outer.right - outer.left, outer.bottom - outer.top, {}};
-    HDC source = GetWindowDC(control);
-    HDC copy = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, shot.width, shot.height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, shot.width, shot.height, source, 0, 0, SRCCOPY);
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) shot.pixels.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    ReleaseDC(control, source);
-    return shot;
-}
-
 // Paints the area of the window in the marker colour: a paint that does
 // not reach it leaves the marker.
 void mark(HWND control, int x, int y, int width = 1, int height = 1) {
-    const RECT area{x, y, x + width, y + height};
-    HDC dc = GetWindowDC(control);
-    HBRUSH brush = CreateSolidBrush(kMarker);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-    ReleaseDC(control, dc);
+    testing::fill_window_area(control, {x, y, x + width, y + height}, kMarker);
 }
 
 bool is_marked(HWND control, int x, int y) { return capture(control).at(x, y) == kMarker; }
@@ -127,12 +76,11 @@ void expect_close(COLORREF actual, COLORREF expected) {
     EXPECT_NEAR(GetBValue(actual), GetBValue(expected), 6);
 }
 
-class SkinEditComboTest : public ::testing::Test {
+class SkinEditComboTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_test_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(kTestClass));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
         engine.setBackground({}, {}, kWindowFill);
     }
     void TearDown() override {
@@ -141,8 +89,7 @@ class SkinEditComboTest : public ::testing::Test {
 
     HWND child(const wchar_t* className, DWORD exStyle, DWORD style, int x, int y, int width,
                int height) {
-        return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
-                               height, top, nullptr, GetModuleHandleW(nullptr), nullptr);
+        return testing::make_child(top, className, style, x, y, width, height, exStyle);
     }
     HWND combo(DWORD style, int y, int selection) {
         HWND box = child(L"ComboBox", 0, style, 200, y, 150, 200);
@@ -157,8 +104,8 @@ class SkinEditComboTest : public ::testing::Test {
     // overlay alpha 0 when asked) and shown without taking the focus.
     void skin(bool veil) {
         if (veil) engine.setOptions(1, 0);
-        top = CreateWindowExW(0, kTestClass, L"edits", WS_POPUP | WS_CLIPCHILDREN, 40, 40, 400, 300,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        top = testing::make_window(kTestClass, L"edits", WS_POPUP | WS_CLIPCHILDREN, 40, 40, 400,
+                                   300);
         ASSERT_NE(top, nullptr);
         scrolled = child(L"Edit", WS_EX_CLIENTEDGE, ES_MULTILINE | WS_HSCROLL | WS_VSCROLL, 10, 40,
                          160, 90);
@@ -177,15 +124,11 @@ class SkinEditComboTest : public ::testing::Test {
         }
         ASSERT_EQ(text_of(showsItem), L"typed");
         ASSERT_EQ(SendMessageW(showsItem, CB_GETCURSEL, 0, 0), 1);
-        engine.skinWindow(top, WindowSkinOptions{});
-        record = engine.window(engine.findSkinWindow(top));
+        record = skin_window(top);
         ASSERT_NE(record, nullptr);
-        ShowWindow(top, SW_SHOWNOACTIVATE);
-        UpdateWindow(top);
-        ASSERT_NE(record->backgroundLayer.dc, nullptr) << "no background layer was rendered";
+        testing::show_skinned(top, *record);
     }
 
-    SkinEngine engine;
     SkinWindow* record = nullptr;
     HWND top = nullptr, scrolled = nullptr, plain = nullptr, dropDown = nullptr;
     HWND showsItem = nullptr, dropList = nullptr, emptyList = nullptr;
@@ -280,8 +223,7 @@ TEST_F(SkinComboAttach, WithoutTheVeilTheComboEditKeepsTheSystemsLookAndReply) {
     HWND edit = FindWindowExW(dropDown, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(prop(edit, L"Hw_lbID"), 0);
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC)),
-              class_procedure(edit));
+    EXPECT_EQ(current_procedure(edit), class_procedure(edit));
     HDC dc = GetDC(edit);
     const LRESULT reply = SendMessageW(dropDown, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                                        reinterpret_cast<LPARAM>(edit));
@@ -297,7 +239,7 @@ TEST_F(SkinComboAttach, UnderTheVeilTheComboHandsItsEditAFreshPatternBrush) {
     ASSERT_NO_FATAL_FAILURE(skin(true));
     HWND edit = FindWindowExW(dropDown, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC)), editSkinProc);
+    EXPECT_EQ(current_procedure(edit), editSkinProc);
     HDC dc = GetDC(edit);
     const auto reply = [&] {
         return reinterpret_cast<HGDIOBJ>(SendMessageW(dropDown, WM_CTLCOLOREDIT,

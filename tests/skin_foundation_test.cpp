@@ -6,11 +6,9 @@
 // leaves no GDI or GDI+ object behind.
 #ifdef _WIN32
 
-#include <windows.h>
+#include "tests/skin_test_window.h"
 
 #include <commctrl.h>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
@@ -29,10 +27,13 @@
 #include "skin/geometry.h"
 #include "skin/image_tools.h"
 #include "skin/shapes.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::class_procedure;
+using testing::current_procedure;
+using testing::prop;
 
 constexpr wchar_t kTestClass[] = L"QelvoSkinFoundationTest";
 constexpr COLORREF kPanelFill = 0x3264C8;
@@ -40,52 +41,26 @@ constexpr Gdiplus::ARGB kOpaqueBlue = 0xFF0000FF;
 constexpr COLORREF kFadeRed = 0x0000FF;
 constexpr int kRepetitions = 1000;
 
-bool register_test_class() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
 HWND make_child(HWND parent, const wchar_t* className, DWORD style, RECT place,
                 DWORD extendedStyle = 0) {
-    return CreateWindowExW(extendedStyle, className, L"", WS_CHILD | WS_VISIBLE | style, place.left,
-                           place.top, place.right - place.left, place.bottom - place.top, parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-std::intptr_t prop(HWND window, const wchar_t* name) {
-    return reinterpret_cast<std::intptr_t>(GetPropW(window, name));
+    return testing::make_child(parent, className, style, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, extendedStyle);
 }
 
 LONG_PTR style_of(HWND window) { return GetWindowLongPtrW(window, GWL_STYLE); }
-
-WNDPROC current_procedure(HWND window) {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
-}
-
-WNDPROC class_procedure(HWND window) {
-    return reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC));
-}
 
 std::array<LONG, 4> corners(const RECT& rect) {
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-// One engine per test, started as the program starts it; every window a
-// test makes goes before the engine does.
-class SkinFixture : public ::testing::Test {
+// The engine started as the program starts it; every window a test makes
+// goes before the engine does.
+class SkinFixture : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_test_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(kTestClass, DefWindowProcW,
+                                                 ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
     }
     void TearDown() override {
         for (HWND window : windows) {
@@ -94,8 +69,7 @@ class SkinFixture : public ::testing::Test {
     }
 
     HWND top(DWORD style = WS_POPUP) {
-        HWND window = CreateWindowExW(0, kTestClass, L"skin foundation", style, 0, 0, 400, 300,
-                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND window = testing::make_window(kTestClass, L"skin foundation", style, 0, 0, 400, 300);
         EXPECT_NE(window, nullptr);
         windows.push_back(window);
         return window;
@@ -104,8 +78,7 @@ class SkinFixture : public ::testing::Test {
     const SkinWindow* skin(HWND window, int captionHeight = 25) {
         WindowSkinOptions options;
         options.captionHeight = captionHeight;
-        engine.skinWindow(window, options);
-        const SkinWindow* record = engine.window(engine.findSkinWindow(window));
+        const SkinWindow* record = skin_window(window, options);
         EXPECT_NE(record, nullptr);
         return record;
     }
@@ -122,7 +95,6 @@ class SkinFixture : public ::testing::Test {
         ASSERT_EQ(engine.findPanel(1, box), 1);
     }
 
-    SkinEngine engine;
     std::vector<HWND> windows;
     HWND box = nullptr, boxButton = nullptr, boxLabel = nullptr;
 };

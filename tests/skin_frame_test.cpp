@@ -5,9 +5,7 @@
 // behind by a thousand hovers and a hundred full renders.
 #ifdef _WIN32
 
-#include <windows.h>
-
-#include <gtest/gtest.h>
+#include "tests/skin_test_window.h"
 
 #include <algorithm>
 #include <utility>
@@ -16,11 +14,12 @@
 #include "engine/gbk_literal.h"
 #include "gdiplus/status.h"
 #include "skin/gdi_holders.h"
-#include "skin/skin_engine.h"
 #include "ui/win32/working_set_trimmer.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::copy_pixels;
 
 constexpr wchar_t kFrameClass[] = L"QelvoSkinFrameTest";
 // The main window's size and its two caption buttons' strip: minimize (26)
@@ -53,36 +52,8 @@ LRESULT CALLBACK recording_procedure(HWND window, UINT message, WPARAM wparam, L
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-bool register_frame_class() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = recording_procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kFrameClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
-// A copy of the DC's pixels in the rectangle, row by row.
-std::vector<COLORREF> pixels_of(HDC source, const RECT& area) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC copy = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, source, area.left, area.top, SRCCOPY);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    return pixels;
-}
-
 COLORREF pixel_at(HDC source, LONG x, LONG y) {
-    return pixels_of(source, {x, y, x + 1, y + 1}).at(0);
+    return copy_pixels(source, {x, y, x + 1, y + 1}).at(0);
 }
 
 RECT layout_rect(const CaptionButton& button) {
@@ -99,13 +70,12 @@ WindowSkinOptions main_window_options() {
     return options;
 }
 
-// One started engine per test; its windows go before it does.
-class SkinFrameTest : public ::testing::Test {
+// A started engine; its windows go before it does.
+class SkinFrameTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_frame_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(kFrameClass, recording_procedure));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
         sent_messages().clear();
     }
     void TearDown() override {
@@ -118,13 +88,11 @@ class SkinFrameTest : public ::testing::Test {
     void skin(const WindowSkinOptions& options, DWORD style = WS_MINIMIZEBOX,
               int width = kMainWidth, int height = kMainHeight) {
         if (window) DestroyWindow(window);
-        window = CreateWindowExW(0, kFrameClass, L"skin frame", WS_POPUP | WS_CLIPCHILDREN | style,
-                                 40, 40, width, height, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                 nullptr);
+        window = testing::make_window(kFrameClass, L"skin frame",
+                                      WS_POPUP | WS_CLIPCHILDREN | style, 40, 40, width, height);
         ASSERT_NE(window, nullptr);
-        engine.skinWindow(window, options);
+        record = skin_window(window, options);
         windowIndex = engine.findSkinWindow(window);
-        record = engine.window(windowIndex);
         ASSERT_NE(record, nullptr);
     }
     void skin_main_window() {
@@ -133,11 +101,7 @@ class SkinFrameTest : public ::testing::Test {
         engine.setBarStyle(window, 1, 1);
     }
     // Shown without taking the focus; the showing renders the layers.
-    void show() {
-        ShowWindow(window, SW_SHOWNOACTIVATE);
-        UpdateWindow(window);
-        ASSERT_NE(record->backgroundLayer.dc, nullptr) << "no background layer was rendered";
-    }
+    void show() { testing::show_skinned(window, *record); }
     LRESULT send(UINT message, int x, int y, WPARAM wparam = 0) {
         return SendMessageW(window, message, wparam, MAKELPARAM(x, y));
     }
@@ -151,8 +115,8 @@ class SkinFrameTest : public ::testing::Test {
         send(WM_MOUSEHOVER, 0, 0);
     }
     std::vector<COLORREF> layer_pixels(int button) {
-        return pixels_of(record->backgroundLayer.dc,
-                         layout_rect(record->captionButtons.at(button - 1)));
+        return copy_pixels(record->backgroundLayer.dc,
+                           layout_rect(record->captionButtons.at(button - 1)));
     }
     std::vector<SentMessage> press(int x, int y) {
         sent_messages().clear();
@@ -160,7 +124,6 @@ class SkinFrameTest : public ::testing::Test {
         return sent_messages();
     }
 
-    SkinEngine engine;
     HWND window = nullptr;
     int windowIndex = 0;
     SkinWindow* record = nullptr;
@@ -337,8 +300,7 @@ class SkinPanelTest : public SkinFrameTest {
     void make_panel(int alpha) {
         engine.setBackground({}, {}, kWindowFill);
         ASSERT_NO_FATAL_FAILURE(skin(main_window_options(), WS_MINIMIZEBOX, 400, 300));
-        box = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, kBoxX, kBoxY,
-                              200, 120, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+        box = testing::make_child(window, L"Button", BS_GROUPBOX, kBoxX, kBoxY, 200, 120);
         ASSERT_NE(box, nullptr);
         engine.skinPanel(box, 1, GetSysColor(COLOR_BTNFACE), 0);
         engine.setPanelAlpha(box, alpha);
@@ -351,12 +313,7 @@ class SkinPanelTest : public SkinFrameTest {
     static constexpr int kBoxX = 40, kBoxY = 130;
 
     // What the container shows on the screen.
-    COLORREF box_pixel(POINT point) {
-        HDC dc = GetWindowDC(box);
-        const COLORREF pixel = pixel_at(dc, point.x, point.y);
-        ReleaseDC(box, dc);
-        return pixel;
-    }
+    COLORREF box_pixel(POINT point) { return testing::window_pixel(box, point.x, point.y); }
     COLORREF layer_pixel(POINT point) {
         return pixel_at(record->backgroundLayer.dc, kBoxX + point.x, kBoxY + point.y);
     }
@@ -450,8 +407,8 @@ class SkinBarText : public SkinFrameTest {
         show();
         if (HasFatalFailure()) return {};
         const IntRect& item = record->barItemRects.at(0);
-        return pixels_of(record->backgroundLayer.dc,
-                         RECT{item.x, item.y, item.x + item.width, item.y + item.height});
+        return copy_pixels(record->backgroundLayer.dc,
+                           RECT{item.x, item.y, item.x + item.width, item.y + item.height});
     }
 };
 

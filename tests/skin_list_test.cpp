@@ -5,11 +5,9 @@
 // and no GDI or GDI+ object left behind by a thousand repaints of each class.
 #ifdef _WIN32
 
-#include <windows.h>
+#include "tests/skin_test_window.h"
 
 #include <commctrl.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -17,10 +15,13 @@
 
 #include "gdiplus/status.h"
 #include "skin/gdi_holders.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::combo_list_of;
+using testing::window_pixel;
+using testing::window_pixels;
 
 constexpr wchar_t kListTestClass[] = L"QelvoSkinListTest";
 constexpr COLORREF kWindowFill = RGB(30, 90, 160);
@@ -50,21 +51,6 @@ LRESULT CALLBACK parent_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-bool register_list_class() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{
-            sizeof(controls),
-            ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_INTERNET_CLASSES | ICC_DATE_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = parent_procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kListTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
 // Messages that reached the control's own procedure through the skin.
 std::vector<UINT>& forwarded() {
     static std::vector<UINT> messages;
@@ -73,8 +59,7 @@ std::vector<UINT>& forwarded() {
 
 LRESULT CALLBACK recording_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     forwarded().push_back(message);
-    const auto own = reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC));
-    return CallWindowProcW(own, window, message, wparam, lparam);
+    return CallWindowProcW(testing::class_procedure(window), window, message, wparam, lparam);
 }
 
 // The skin forwards through "Hw_hProc"; a recorder put there sees what
@@ -106,12 +91,6 @@ long dark_pixels(const std::vector<COLORREF>& pixels) {
     });
 }
 
-HWND list_of(HWND combo) {
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof(info);
-    return GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
-}
-
 void drain_messages() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
@@ -119,16 +98,16 @@ void drain_messages() {
 
 // A hidden popup on a window filled with one colour; the children are
 // added before it is skinned and shown.
-class SkinListTest : public ::testing::Test {
+class SkinListTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_list_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(
+            kListTestClass, parent_procedure,
+            ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_INTERNET_CLASSES | ICC_DATE_CLASSES));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
         engine.setBackground({}, {}, kWindowFill);
-        window =
-            CreateWindowExW(0, kListTestClass, L"skin lists", WS_POPUP | WS_CLIPCHILDREN, 40, 40,
-                            560, 520, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = testing::make_window(kListTestClass, L"skin lists", WS_POPUP | WS_CLIPCHILDREN, 40,
+                                      40, 560, 520);
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
@@ -138,45 +117,24 @@ class SkinListTest : public ::testing::Test {
     HWND add(const wchar_t* className, DWORD style, int x, int y, int width = kWidth,
              int height = kHeight, DWORD extendedStyle = 0) {
         HWND child =
-            CreateWindowExW(extendedStyle, className, L"", WS_CHILD | WS_VISIBLE | style, x, y,
-                            width, height, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+            testing::make_child(window, className, style, x, y, width, height, extendedStyle);
         EXPECT_NE(child, nullptr);
         return child;
     }
     void skin_and_show(bool veiled) {
         if (veiled) engine.setOptions(1, kVeilAlpha);
-        engine.skinWindow(window, WindowSkinOptions{});
-        record = engine.window(engine.findSkinWindow(window));
+        record = skin_window(window);
         ASSERT_NE(record, nullptr);
-        ShowWindow(window, SW_SHOWNOACTIVATE);
-        UpdateWindow(window);
-        ASSERT_NE(record->backgroundLayer.dc, nullptr) << "no background layer was rendered";
+        testing::show_skinned(window, *record);
     }
     static void repaint(HWND control) {
         RedrawWindow(control, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
     }
     const ListSkin* list_record(HWND control) const {
-        const auto found = std::ranges::find(record->listSkins, control, &ListSkin::hwnd);
-        return found == record->listSkins.end() ? nullptr : &*found;
+        return testing::record_of(record->listSkins, control);
     }
 
-    // What the control shows in an area of its window, row by row.
-    static std::vector<COLORREF> shown(HWND control, const RECT& area) {
-        const int width = area.right - area.left, height = area.bottom - area.top;
-        HDC screen = GetWindowDC(control);
-        const MemoryDc copy(screen, width, height);
-        BitBlt(copy.dc(), 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        ReleaseDC(control, screen);
-        std::vector<COLORREF> pixels;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy.dc(), x, y));
-        }
-        return pixels;
-    }
-    static COLORREF shown_at(HWND control, int x, int y) {
-        return shown(control, {x, y, x + 1, y + 1})[0];
-    }
     // The skinned window's background under a point of the control's window,
     // veiled.
     COLORREF veiled_at(HWND control, int x, int y) const {
@@ -188,7 +146,6 @@ class SkinListTest : public ::testing::Test {
         return blend(background, RGB(255, 255, 255), kVeilAlpha);
     }
 
-    SkinEngine engine;
     HWND window = nullptr;
     SkinWindow* record = nullptr;
 };
@@ -218,15 +175,16 @@ TEST_F(SkinListFrame, UnframedListBoxHasNoRingAndItsItemsPaintOverTheVeil) {
             {inset, kHeight - 1 - inset}, {kWidth - 1 - inset, kHeight - 1 - inset}, {80, 80}};
         for (const POINT& point : belowRows) {
             SCOPED_TRACE(::testing::Message() << point.x << "," << point.y);
-            expect_near_colour(shown_at(list, point.x, point.y), veiled_at(list, point.x, point.y));
+            expect_near_colour(window_pixel(list, point.x, point.y),
+                               veiled_at(list, point.x, point.y));
         }
     };
     expect_veiled(plain, 0);
     expect_veiled(framed, 1);
-    EXPECT_GT(dark_pixels(shown(plain, {0, 0, kWidth, 30})), 0) << "no item text";
+    EXPECT_GT(dark_pixels(window_pixels(plain, {0, 0, kWidth, 30})), 0) << "no item text";
     // A framed one has the border line over its veiled ring.
     for (const int x : {0, kWidth - 1}) {
-        expect_near_colour(shown_at(framed, x, 45),
+        expect_near_colour(window_pixel(framed, x, 45),
                            blend(veiled_at(framed, x, 45), 0, kBorderAlpha));
     }
 }
@@ -237,8 +195,8 @@ TEST_F(SkinListFrame, MovingWithinOneListLightsItsFrameOnceAndLeavingPutsItOut) 
     HWND list = add(L"ListBox", 0, 20, 60, kWidth, kHeight, WS_EX_CLIENTEDGE);
     ASSERT_NO_FATAL_FAILURE(skin_and_show(false));
     repaint(list);
-    const auto edge = [&] { return shown_at(list, 0, 40); };
-    const auto inner = [&] { return shown_at(list, 1, 40); };
+    const auto edge = [&] { return window_pixel(list, 0, 40); };
+    const auto inner = [&] { return window_pixel(list, 1, 40); };
     const COLORREF restingEdge = edge(), restingInner = inner();
     // Without the veil the ring is opaque white.
     expect_near_colour(restingEdge, blend(RGB(255, 255, 255), 0, kBorderAlpha));
@@ -292,11 +250,11 @@ TEST_F(SkinListErase, UnderTheVeilOwnerDrawnAndComboListsEraseThemselvesPickersA
         SetPropW(picker, L"Kj_Ztys", reinterpret_cast<HANDLE>(std::intptr_t{kTextColour}));
     }
     ASSERT_NO_FATAL_FAILURE(skin_and_show(true));
-    for (HWND control : {ownerDrawn, list_of(simple), plain, view, tree, address, date}) {
+    for (HWND control : {ownerDrawn, combo_list_of(simple), plain, view, tree, address, date}) {
         ASSERT_NE(list_record(control), nullptr);
     }
     const MemoryDc target(nullptr, 200, 200);
-    for (HWND control : {ownerDrawn, list_of(simple)}) {
+    for (HWND control : {ownerDrawn, combo_list_of(simple)}) {
         record_forwarding(control);
         erase(control, target.dc());
         EXPECT_TRUE(was_forwarded(WM_ERASEBKGND));
@@ -337,10 +295,10 @@ TEST_F(SkinListVeil, VeiledTreeViewShowsNoKeyColourAnywhere) {
     ASSERT_NO_FATAL_FAILURE(skin_and_show(true));
     ASSERT_EQ(static_cast<COLORREF>(SendMessageW(tree, TVM_GETBKCOLOR, 0, 0)), kMagenta);
     repaint(tree);
-    const std::vector<COLORREF> pixels = shown(tree, {0, 0, 200, 140});
+    const std::vector<COLORREF> pixels = window_pixels(tree, {0, 0, 200, 140});
     EXPECT_EQ(std::ranges::count(pixels, kMagenta), 0);
     EXPECT_GT(dark_pixels(pixels), 0) << "no item was drawn";
-    expect_near_colour(shown_at(tree, 190, 130), veiled_at(tree, 190, 130));
+    expect_near_colour(window_pixel(tree, 190, 130), veiled_at(tree, 190, 130));
 }
 
 TEST_F(SkinListVeil, VirtualListViewAsksOnlyForTheRowsInViewAndSortedOnesAreLeftAlone) {
@@ -390,7 +348,7 @@ TEST_F(SkinListObjectCounts, ThousandRepaintsOfEachClassLeaveNothingBehind) {
     const long gdiBefore = gdi_count::live();
     const long gdiplusBefore = gdiplus::live_objects();
     const std::size_t dcsBefore = engine.memoryDcs.size();
-    for (HWND control : {listBox, list_of(simple), view, tree, address, date}) {
+    for (HWND control : {listBox, combo_list_of(simple), view, tree, address, date}) {
         ASSERT_NE(list_record(control), nullptr);
         for (int i = 0; i < 1000; ++i) {
             SendMessageW(control, i % 2 ? WM_MOUSELEAVE : WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));

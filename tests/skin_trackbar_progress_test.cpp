@@ -6,79 +6,34 @@
 // by a thousand repaints of each.
 #ifdef _WIN32
 
-#include <windows.h>
+#include "tests/skin_test_window.h"
 
 #include <commctrl.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "gdiplus/status.h"
 #include "skin/gdi_holders.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::capture;
+using testing::Capture;
 
 constexpr wchar_t kTestClass[] = L"QelvoSkinTrackbarProgressTest";
 constexpr COLORREF kBase = RGB(128, 128, 128);
 // Pure red on a grey window: whatever is reddish is the accent.
 constexpr COLORREF kAccent = RGB(255, 0, 0);
 
-bool register_test_class() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
 int brightness(COLORREF colour) {
     return (GetRValue(colour) + GetGValue(colour) + GetBValue(colour)) / 3;
 }
 
 bool is_accent(COLORREF colour) { return GetRValue(colour) - GetBValue(colour) > 50; }
-
-// What the control shows, copied out of its window DC in window coordinates.
-class Capture {
-  public:
-    explicit Capture(HWND control) {
-        RECT outer{};
-        GetWindowRect(control, &outer);
-        width_ = outer.right - outer.left;
-        height_ = outer.bottom - outer.top;
-        HDC screen = GetWindowDC(control);
-        HDC copy = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, width_, height_);
-        HGDIOBJ previous = SelectObject(copy, bitmap);
-        BitBlt(copy, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) pixels_.push_back(GetPixel(copy, x, y));
-        }
-        SelectObject(copy, previous);
-        DeleteObject(bitmap);
-        DeleteDC(copy);
-        ReleaseDC(control, screen);
-    }
-    COLORREF at(int x, int y) const { return pixels_.at(static_cast<std::size_t>(y * width_ + x)); }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-  private:
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<COLORREF> pixels_;
-};
 
 RECT trackbar_rect(HWND trackbar, UINT message) {
     RECT rect{};
@@ -93,16 +48,14 @@ void repaint(HWND control) {
 // A skinned popup on a grey background with two horizontal trackbars (the
 // second with a selection range) and a horizontal and a vertical progress
 // bar, all ranging 0..100.
-class SkinTrackbarProgressTest : public ::testing::Test {
+class SkinTrackbarProgressTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_test_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(kTestClass, DefWindowProcW, ICC_WIN95_CLASSES));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
         engine.setBackground({}, {}, kBase, static_cast<long long>(kAccent));
-        window =
-            CreateWindowExW(0, kTestClass, L"skin trackbar", WS_POPUP | WS_CLIPCHILDREN, 40, 40,
-                            400, 320, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = testing::make_window(kTestClass, L"skin trackbar", WS_POPUP | WS_CLIPCHILDREN, 40,
+                                      40, 400, 320);
         ASSERT_NE(window, nullptr);
         trackbar = child(TRACKBAR_CLASSW, TBS_AUTOTICKS, 20, 60, 200, 30);
         selectionTrackbar = child(TRACKBAR_CLASSW, TBS_ENABLESELRANGE, 20, 100, 200, 40);
@@ -115,22 +68,18 @@ class SkinTrackbarProgressTest : public ::testing::Test {
             SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
         }
         for (HWND progress : {bar, verticalBar}) SendMessageW(progress, PBM_SETRANGE32, 0, 100);
-        engine.skinWindow(window, WindowSkinOptions{});
-        record = engine.window(engine.findSkinWindow(window));
+        record = skin_window(window);
         ASSERT_NE(record, nullptr);
         ASSERT_EQ(record->trackbarSkins.size(), 2u);
         ASSERT_EQ(record->progressSkins.size(), 2u);
-        ShowWindow(window, SW_SHOWNOACTIVATE);
-        UpdateWindow(window);
-        ASSERT_NE(record->backgroundLayer.dc, nullptr) << "no background layer was rendered";
+        testing::show_skinned(window, *record);
     }
     void TearDown() override {
         if (window) DestroyWindow(window);
     }
 
     HWND child(const wchar_t* className, DWORD style, int x, int y, int width, int height) {
-        return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
-                               height, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+        return testing::make_child(window, className, style, x, y, width, height);
     }
     void set_trackbar(HWND track, int position) {
         SendMessageW(track, TBM_SETPOS, TRUE, position);
@@ -141,7 +90,6 @@ class SkinTrackbarProgressTest : public ::testing::Test {
         repaint(progress);
     }
 
-    SkinEngine engine;
     HWND window = nullptr, trackbar = nullptr, selectionTrackbar = nullptr;
     HWND bar = nullptr, verticalBar = nullptr;
     SkinWindow* record = nullptr;
@@ -162,7 +110,7 @@ TEST_F(SkinTrackbarPaint, AtItsMaximumTheDotMovesEightOnAndTheAccentLineTenFurth
 
     set_trackbar(trackbar, 50);
     RECT thumb = trackbar_rect(trackbar, TBM_GETTHUMBRECT);
-    const Capture middle(trackbar);
+    const Capture middle = capture(trackbar);
     EXPECT_TRUE(is_accent(middle.at(thumb.left - 3, line)));
     EXPECT_FALSE(is_accent(middle.at(thumb.left + 5, line)));
     EXPECT_GT(brightness(middle.at(thumb.left + 2, dotRow)), 170) << "no dot at the thumb";
@@ -170,7 +118,7 @@ TEST_F(SkinTrackbarPaint, AtItsMaximumTheDotMovesEightOnAndTheAccentLineTenFurth
 
     set_trackbar(trackbar, 100);
     thumb = trackbar_rect(trackbar, TBM_GETTHUMBRECT);
-    const Capture maximum(trackbar);
+    const Capture maximum = capture(trackbar);
     EXPECT_TRUE(is_accent(maximum.at(thumb.left + 5, line)));
     EXPECT_TRUE(is_accent(maximum.at(thumb.left + 8, line)));
     EXPECT_FALSE(is_accent(maximum.at(thumb.left + 11, line)));
@@ -189,7 +137,7 @@ TEST_F(SkinTrackbarPaint, OnlyASelectionRangeNarrowsTheStripAndDrawsTheSelection
     RECT channel = trackbar_rect(trackbar, TBM_GETCHANNELRECT);
     int inside = channel.left + 19 + (channel.right - channel.left) * 3 / 10;
     int beside = std::max<int>(channel.left - 4, 2);
-    const Capture plain(trackbar);
+    const Capture plain = capture(trackbar);
     for (const LONG row : {channel.top + 1, channel.bottom - 2}) {
         EXPECT_LT(brightness(plain.at(inside, row)), brightness(plain.at(beside, row)) - 8)
             << "row " << row << " of the channel is not darkened";
@@ -205,7 +153,7 @@ TEST_F(SkinTrackbarPaint, OnlyASelectionRangeNarrowsTheStripAndDrawsTheSelection
     beside = std::max<int>(channel.left - 4, 2);
     const int thickness = channel.bottom - channel.top;
     const int stripNear = channel.top + (thickness - 4) / 2;
-    const Capture ranged(selectionTrackbar);
+    const Capture ranged = capture(selectionTrackbar);
     EXPECT_GT(brightness(ranged.at(inside, stripNear + 1)),
               brightness(ranged.at(inside, stripNear + 2)) + 30)
         << "no selection line";
@@ -220,13 +168,13 @@ TEST_F(SkinTrackbarPaint, OnlyASelectionRangeNarrowsTheStripAndDrawsTheSelection
 
 TEST_F(SkinTrackbarPaint, BackdropIsDrawnOnlyWhileTheStyleFlagIsSet) {
     repaint(trackbar);
-    const Capture shaded(trackbar);
-    const COLORREF top = shaded.at(shaded.width() / 2, 3);
+    const Capture shaded = capture(trackbar);
+    const COLORREF top = shaded.at(shaded.width / 2, 3);
     EXPECT_GT(brightness(top), brightness(kBase) + 20);
     engine.setOptions(1, std::nullopt, 0);
     repaint(trackbar);
-    const Capture bare(trackbar);
-    EXPECT_NEAR(brightness(bare.at(bare.width() / 2, 3)), brightness(kBase), 2);
+    const Capture bare = capture(trackbar);
+    EXPECT_NEAR(brightness(bare.at(bare.width / 2, 3)), brightness(kBase), 2);
 }
 
 TEST_F(SkinTrackbarHover, ThumbGrowsOnceWhileTheMouseIsOverItAndShrinksWhenItLeaves) {
@@ -235,11 +183,11 @@ TEST_F(SkinTrackbarHover, ThumbGrowsOnceWhileTheMouseIsOverItAndShrinksWhenItLea
     const RECT thumb = trackbar_rect(trackbar, TBM_GETTHUMBRECT);
     // Past the resting dot, inside the lit circle.
     const POINT probe{thumb.left + 8, channel.top + 2};
-    const auto shown = [&] { return brightness(Capture(trackbar).at(probe.x, probe.y)); };
+    const auto shown = [&] { return brightness(capture(trackbar).at(probe.x, probe.y)); };
     ASSERT_LT(shown(), 160) << "the resting dot reaches past its four pixels";
 
     SendMessageW(trackbar, WM_MOUSEMOVE, 0, MAKELPARAM(probe.x, probe.y));
-    const auto index = reinterpret_cast<std::intptr_t>(GetPropW(trackbar, L"Hw_lbID"));
+    const std::intptr_t index = testing::prop(trackbar, L"Hw_lbID");
     ASSERT_GE(index, 1);
     const TrackbarSkin& track = record->trackbarSkins.at(static_cast<std::size_t>(index - 1));
     EXPECT_EQ(track.hot, 1);
@@ -252,7 +200,7 @@ TEST_F(SkinTrackbarHover, ThumbGrowsOnceWhileTheMouseIsOverItAndShrinksWhenItLea
     PatBlt(dc, 0, 0, 400, 100, BLACKNESS);
     ReleaseDC(trackbar, dc);
     SendMessageW(trackbar, WM_MOUSEMOVE, 0, MAKELPARAM(probe.x + 1, probe.y));
-    EXPECT_EQ(Capture(trackbar).at(2, 2), RGB(0, 0, 0));
+    EXPECT_EQ(capture(trackbar).at(2, 2), RGB(0, 0, 0));
 
     SendMessageW(trackbar, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(track.hot, 0);
@@ -278,13 +226,13 @@ TEST_F(SkinProgressPaint, BarGrowsFromTheLeftOrTheBottomAndFillsTheTroughAtTheHi
             SCOPED_TRACE(::testing::Message() << (vertical ? "vertical " : "horizontal ")
                                               << sample.position << " at " << sample.along);
             set_progress(progress, sample.position);
-            const Capture shown(progress);
-            const int extent = vertical ? shown.height() : shown.width();
+            const Capture shown = capture(progress);
+            const int extent = vertical ? shown.height : shown.width;
             const int along = static_cast<int>(sample.along * (extent - 1));
             // Three quarters across, where the gradient is nearly the accent.
             const COLORREF pixel = vertical
-                                       ? shown.at(shown.width() * 3 / 4, shown.height() - 1 - along)
-                                       : shown.at(along, shown.height() * 3 / 4);
+                                       ? shown.at(shown.width * 3 / 4, shown.height - 1 - along)
+                                       : shown.at(along, shown.height * 3 / 4);
             EXPECT_EQ(is_accent(pixel), sample.accent);
         }
     }
@@ -307,8 +255,8 @@ TEST_F(SkinTrackbarProgressObjects, ThousandRepaintsOfEachLeaveNothingBehind) {
     EXPECT_EQ(gdi_count::live(), gdiBefore);
     EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
     EXPECT_EQ(engine.memoryDcs.size(), dcsBefore);
-    const Capture last(bar);
-    EXPECT_TRUE(is_accent(last.at(4, last.height() * 3 / 4))) << "the bar was not painted";
+    const Capture last = capture(bar);
+    EXPECT_TRUE(is_accent(last.at(4, last.height * 3 / 4))) << "the bar was not painted";
 }
 
 }  // namespace

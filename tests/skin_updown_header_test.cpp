@@ -7,11 +7,9 @@
 // behind.
 #ifdef _WIN32
 
-#include <windows.h>
+#include "tests/skin_test_window.h"
 
 #include <commctrl.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -19,10 +17,13 @@
 
 #include "gdiplus/status.h"
 #include "skin/gdi_holders.h"
-#include "skin/skin_engine.h"
 
 namespace qelvo::skin {
 namespace {
+
+using testing::capture;
+using testing::Capture;
+using testing::record_of;
 
 constexpr wchar_t kTestClass[] = L"QelvoSkinUpdownHeaderTest";
 constexpr COLORREF kWindowFill = RGB(30, 90, 160);
@@ -33,66 +34,12 @@ constexpr int kUpdownHeight = 40;
 constexpr int kUpperEnd = kUpdownHeight / 2 - 2;
 constexpr int kLowerStart = kUpdownHeight / 2 + 2;
 
-bool register_test_class() {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kTestClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    return registered;
-}
-
-// A control's pixels as it shows them, row by row.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> values;
-    COLORREF at(int x, int y) const { return values.at(static_cast<std::size_t>(y * width + x)); }
-    std::vector<COLORREF> rows(int top, int bottom) const {
-        return {values.begin() + top * width, values.begin() + bottom * width};
-    }
-    std::vector<COLORREF> columns(int left, int right) const {
-        std::vector<COLORREF> part;
-        for (int y = 0; y < height; ++y) {
-            for (int x = left; x < right; ++x) part.push_back(at(x, y));
-        }
-        return part;
-    }
-};
-
-Pixels capture(HWND control) {
-    RECT outer{};
-    GetWindowRect(control, &outer);
-    Pixels pixels{outer.right - outer.left, outer.bottom - outer.top, {}};
-    HDC screen = GetWindowDC(control);
-    HDC copy = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, pixels.width, pixels.height, screen, 0, 0, SRCCOPY);
-    for (int y = 0; y < pixels.height; ++y) {
-        for (int x = 0; x < pixels.width; ++x) pixels.values.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    ReleaseDC(control, screen);
-    return pixels;
-}
-
 // Covers the control so that any paint of it shows.
 void paint_marker(HWND control) {
     RECT outer{};
     GetWindowRect(control, &outer);
-    const RECT area{0, 0, outer.right - outer.left, outer.bottom - outer.top};
-    HDC dc = GetWindowDC(control);
-    HBRUSH brush = CreateSolidBrush(kMarker);
-    FillRect(dc, &area, brush);
-    DeleteObject(brush);
-    ReleaseDC(control, dc);
+    testing::fill_window_area(control, {0, 0, outer.right - outer.left, outer.bottom - outer.top},
+                              kMarker);
 }
 
 bool is_dark(COLORREF colour) {
@@ -133,21 +80,14 @@ void add_result_columns(HWND list) {
     send_column(list, LVM_INSERTCOLUMNW, 2, LVCFMT_LEFT, L"大小", 70);
 }
 
-template <typename Record>
-Record* record_of(std::vector<Record>& records, HWND control) {
-    const auto found = std::ranges::find(records, control, &Record::hwnd);
-    return found == records.end() ? nullptr : &*found;
-}
-
-class SkinUpdownHeaderTest : public ::testing::Test {
+class SkinUpdownHeaderTest : public testing::SkinEngineFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(register_test_class());
-        engine.start(GetModuleHandleW(nullptr));
-        ASSERT_NE(engine.settings.gdiplusToken, 0u) << "GDI+ did not start";
+        ASSERT_TRUE(testing::register_test_class(kTestClass, DefWindowProcW, ICC_WIN95_CLASSES));
+        ASSERT_NO_FATAL_FAILURE(start_engine());
         engine.setBackground({}, {}, kWindowFill);
-        top = CreateWindowExW(0, kTestClass, L"skin updown header", WS_POPUP | WS_CLIPCHILDREN, 40,
-                              40, 600, 520, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        top = testing::make_window(kTestClass, L"skin updown header", WS_POPUP | WS_CLIPCHILDREN,
+                                   40, 40, 600, 520);
         ASSERT_NE(top, nullptr);
         updown = child(UPDOWN_CLASSW, 0, 20, 40, 16, kUpdownHeight);
         sideways = child(UPDOWN_CLASSW, UDS_HORZ, 60, 40, 40, 16);
@@ -164,12 +104,9 @@ class SkinUpdownHeaderTest : public ::testing::Test {
              {updown, sideways, results, plain, standalone, resultsHeader, plainHeader}) {
             ASSERT_NE(control, nullptr);
         }
-        engine.skinWindow(top, WindowSkinOptions{});
-        skinned = engine.window(engine.findSkinWindow(top));
+        skinned = skin_window(top);
         ASSERT_NE(skinned, nullptr);
-        ShowWindow(top, SW_SHOWNOACTIVATE);
-        UpdateWindow(top);
-        ASSERT_NE(skinned->backgroundLayer.dc, nullptr) << "no background layer was rendered";
+        ASSERT_NO_FATAL_FAILURE(testing::show_skinned(top, *skinned));
         for (HWND control : {updown, sideways, resultsHeader, plainHeader}) repaint(control);
     }
     void TearDown() override {
@@ -183,14 +120,10 @@ class SkinUpdownHeaderTest : public ::testing::Test {
     }
 
     HWND child(const wchar_t* className, DWORD style, int x, int y, int width, int height) {
-        return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width,
-                               height, top, nullptr, GetModuleHandleW(nullptr), nullptr);
+        return testing::make_child(top, className, style, x, y, width, height);
     }
 
-    SkinEngine engine;
-    HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH, L"Tahoma");
+    HFONT font = testing::make_font(L"Tahoma", -13, FW_NORMAL);
     HWND top = nullptr, updown = nullptr, sideways = nullptr, results = nullptr, plain = nullptr;
     HWND standalone = nullptr, resultsHeader = nullptr, plainHeader = nullptr;
     SkinWindow* skinned = nullptr;
@@ -203,22 +136,22 @@ using SkinUpdownHeaderObjects = SkinUpdownHeaderTest;
 // --- Up-down controls ----------------------------------------------------------
 
 TEST_F(SkinUpdown, HighlightMovesWithTheMouseAcrossTheMiddleAndNotWithinAHalf) {
-    const Pixels rest = capture(updown);
+    const Capture rest = capture(updown);
     ASSERT_EQ(rest.height, kUpdownHeight);
     move(updown, 4, 10);
-    const Pixels upper = capture(updown);
+    const Capture upper = capture(updown);
     EXPECT_NE(upper.rows(0, kUpperEnd), rest.rows(0, kUpperEnd)) << "the upper half is not lit";
     EXPECT_EQ(upper.rows(kLowerStart, rest.height), rest.rows(kLowerStart, rest.height));
 
     paint_marker(updown);
     move(updown, 4, 15);
-    EXPECT_EQ(std::ranges::count(capture(updown).values, kMarker),
-              static_cast<std::ptrdiff_t>(rest.values.size()))
+    EXPECT_EQ(std::ranges::count(capture(updown).pixels, kMarker),
+              static_cast<std::ptrdiff_t>(rest.pixels.size()))
         << "moving within the lit half painted the control";
 
     move(updown, 4, 30);
-    const Pixels lower = capture(updown);
-    EXPECT_EQ(std::ranges::count(lower.values, kMarker), 0);
+    const Capture lower = capture(updown);
+    EXPECT_EQ(std::ranges::count(lower.pixels, kMarker), 0);
     EXPECT_EQ(lower.rows(0, kUpperEnd), rest.rows(0, kUpperEnd));
     EXPECT_NE(lower.rows(kLowerStart, rest.height), rest.rows(kLowerStart, rest.height));
     const UpdownSkin* record = record_of(skinned->updownSkins, updown);
@@ -227,7 +160,7 @@ TEST_F(SkinUpdown, HighlightMovesWithTheMouseAcrossTheMiddleAndNotWithinAHalf) {
     EXPECT_EQ(skinned->hotPart, 8);
 
     // A horizontal control splits at the middle of its width.
-    const Pixels side = capture(sideways);
+    const Capture side = capture(sideways);
     move(sideways, 30, 8);
     EXPECT_EQ(record_of(skinned->updownSkins, sideways)->hotHalf, 1);
     EXPECT_EQ(capture(sideways).columns(0, side.width / 2 - 2),
@@ -238,10 +171,10 @@ TEST_F(SkinUpdown, HighlightMovesWithTheMouseAcrossTheMiddleAndNotWithinAHalf) {
 
 TEST_F(SkinUpdown, HeldButtonTurnsTheLitHalfsGradientAround) {
     move(updown, 4, 30);
-    const Pixels hot = capture(updown);
+    const Capture hot = capture(updown);
     SendMessageW(updown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 30));
     repaint(updown);
-    const Pixels pressed = capture(updown);
+    const Capture pressed = capture(updown);
     SendMessageW(updown, WM_LBUTTONUP, 0, MAKELPARAM(4, 30));
     EXPECT_EQ(record_of(skinned->updownSkins, updown)->pressed, 0);
     // Hot runs from white to the accent, pressed from the accent to white;
@@ -274,7 +207,7 @@ TEST_F(SkinHeader, LastItemIsStretchedToTheListsRightEdge) {
     POINT edge{list.right, 0};
     MapWindowPoints(results, resultsHeader, &edge, 1);
     ASSERT_LT(third.right, edge.x - 40) << "the columns fill the list";
-    const Pixels pixels = capture(resultsHeader);
+    const Capture pixels = capture(resultsHeader);
     ASSERT_GE(pixels.width, edge.x) << "the header does not span the list";
     const int inside = third.right - 8, beyond = edge.x - 20;
     for (int y = 1; y < third.bottom - 1; ++y) {
@@ -310,20 +243,20 @@ TEST_F(SkinHeader, OnlyAHeaderWithButtonsLightsUpAndPressesItsItems) {
         EXPECT_EQ(record->buttons, buttons ? 1 : 0);
         const RECT first = item_rect(header, 0), second = item_rect(header, 1);
         const LPARAM point = MAKELPARAM((first.left + first.right) / 2, first.bottom / 2);
-        const Pixels rest = capture(header);
+        const Capture rest = capture(header);
         SendMessageW(header, WM_MOUSEMOVE, 0, point);
         EXPECT_EQ(record->hotHeaderItem, 1);
         EXPECT_EQ(skinned->hotPart, 9);
-        const Pixels lit = capture(header);
+        const Capture lit = capture(header);
         SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
         EXPECT_EQ(record->pressedItem, 1);
         repaint(header);
-        const Pixels pressed = capture(header);
+        const Capture pressed = capture(header);
         SendMessageW(header, WM_LBUTTONUP, 0, point);
         EXPECT_EQ(record->pressedItem, 0);
         if (!buttons) {
-            EXPECT_EQ(lit.values, rest.values);
-            EXPECT_EQ(pressed.values, rest.values);
+            EXPECT_EQ(lit.pixels, rest.pixels);
+            EXPECT_EQ(pressed.pixels, rest.pixels);
             continue;
         }
         EXPECT_NE(lit.columns(first.left, first.right), rest.columns(first.left, first.right));
