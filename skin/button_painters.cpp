@@ -102,8 +102,7 @@ void draw_caption(gdiplus::Graphics& graphics, const ControlSkin& button,
     gdiplus::Font font;
     gdiplus::StringFormat format;
     if (!brush.CreateSolidFill(toArgb(colour)) ||
-        !font.CreateFontFromName(button.fontFace, static_cast<Gdiplus::REAL>(button.fontSize),
-                                 button.fontStyle) ||
+        !createCaptionFont(font, button.fontFace, button.fontSize, button.fontStyle) ||
         !format.CreateStringFormat()) {
         return;
     }

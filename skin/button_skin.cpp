@@ -185,6 +185,11 @@ ControlFont readControlFont(HWND control) {
     return result;
 }
 
+bool createCaptionFont(gdiplus::Font& font, const std::string& face, int size, int style) {
+    return font.CreateFontFromName(face.empty() ? gbk("宋体") : face,
+                                   static_cast<Gdiplus::REAL>(size > 0 ? size : 12), style);
+}
+
 void SkinEngine::attachPushButtons(int windowIndex, HWND parent) {
     SkinWindow* record = window(windowIndex);
     if (settings.controlSkinning == 0 || !record) return;

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "gdiplus/text.h"
+
 namespace qelvo::skin {
 
 // The font a control draws its text in, as GDI+ sees it.
@@ -18,6 +20,9 @@ struct ControlFont {
     int style = 0;     // GDI+ FontStyle bits
 };
 ControlFont readControlFont(HWND control);
+// The font to draw a caption in: the control's own, or, for a control that
+// keeps the system font, "宋体" at 12 pixels, so the caption still shows.
+bool createCaptionFont(gdiplus::Font& font, const std::string& face, int size, int style);
 
 // Paints the button in the look of its kind straight onto it, lit when
 // `hot`. The state holds ODS_ bits.

@@ -74,9 +74,7 @@ int caption_font_size(const PanelSkin& panel) {
 }
 
 bool make_caption_font(const PanelSkin& panel, gdiplus::Font& font) {
-    const std::string face = panel.fontFace.empty() ? gbk("宋体") : panel.fontFace;
-    return font.CreateFontFromName(face, static_cast<Gdiplus::REAL>(caption_font_size(panel)),
-                                   panel.fontStyle);
+    return createCaptionFont(font, panel.fontFace, panel.fontSize, panel.fontStyle);
 }
 
 int text_width(HDC dc, const std::string& text, const gdiplus::Font& font,

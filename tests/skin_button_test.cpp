@@ -249,6 +249,18 @@ TEST_F(SkinButtonLook, CheckOrSpaceBarIsShownAtOnce) {
     EXPECT_EQ(on_screen(check).count(kCheckBoxArea, is_tick), 0);
 }
 
+// A check box that keeps the system font still shows its caption.
+TEST_F(SkinButtonLook, CheckBoxWithoutAFontStillShowsItsCaption) {
+    RedrawWindow(bareCheck, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const auto dark = [](COLORREF pixel) {
+        return GetRValue(pixel) < 90 && GetGValue(pixel) < 90 && GetBValue(pixel) < 90;
+    };
+    RECT client{};
+    GetClientRect(bareCheck, &client);
+    EXPECT_GT(on_screen(bareCheck).count({20, 0, client.right, client.bottom}, dark), 0)
+        << "no caption beside the box";
+}
+
 TEST_F(SkinButtonLook, NewCaptionIsShownAtTheNextPaint) {
     const RECT whole{0, 0, kButtonWidth, kButtonHeight};
     SetWindowTextW(push, L"");
