@@ -151,8 +151,12 @@ stage "windows: wine prefix + xvfb" "$root/scripts/wine-prefix.sh" start "$root/
 # Tests that show windows on the virtual desktop compete for its focus and
 # foreground: they run one at a time, the rest two at a time.
 desktop_tests='^(Gui|TextInput|ShellActions)'
-stage "windows: ctest under wine" run_ctest build-windows -E "$desktop_tests"
-stage "windows: window tests under wine" run_ctest build-windows -j1 -R "$desktop_tests"
+# A test process that hangs under Wine is run once more; one that fails, or
+# hangs twice, fails the stage.
+stage "windows: ctest under wine" run_ctest build-windows -E "$desktop_tests" \
+    --repeat after-timeout:2
+stage "windows: window tests under wine" run_ctest build-windows -j1 -R "$desktop_tests" \
+    --repeat after-timeout:2
 "$root/scripts/wine-prefix.sh" stop "$root/build-windows"
 wine_started=0
 
