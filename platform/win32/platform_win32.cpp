@@ -278,6 +278,46 @@ void remove_temporary(const std::wstring& name) {
     DeleteFileW(name.c_str());
 }
 
+// A temporary marked for deletion is deleted by the system when its last
+// handle closes, however the process ends, so a killed run leaves none
+// behind. Where the file system cannot mark it, it stays a plain file.
+bool set_deletion_mark(HANDLE file, bool marked) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = marked ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// A new temporary open for writing, and whether it is marked for deletion.
+struct OpenTemporary {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    bool marked = false;
+};
+
+OpenTemporary create_marked_temporary(const std::wstring& name) {
+    OpenTemporary temporary;
+    temporary.file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    temporary.marked =
+        temporary.file != INVALID_HANDLE_VALUE && set_deletion_mark(temporary.file, true);
+    return temporary;
+}
+
+// A fresh temporary beside the target, marked for deletion; its name, or
+// nothing when none could be made.
+std::optional<std::wstring> open_temporary(const std::wstring& directory, OpenTemporary& open) {
+    return create_temporary(directory, [&open](const std::wstring& name) {
+        open = create_marked_temporary(name);
+        return open.file != INVALID_HANDLE_VALUE;
+    });
+}
+
+// Keeps the finished temporary: only a kill between this and its move over
+// the target can leave its name behind.
+bool keep_temporary(const OpenTemporary& temporary) {
+    return !temporary.marked || set_deletion_mark(temporary.file, false) || remember_last_error();
+}
+
 DWORD settable_attributes(DWORD attributes) {
     constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
@@ -323,6 +363,40 @@ std::optional<WriteTarget> writable_target(std::string_view path) {
         return std::nullopt;
     }
     return target;
+}
+
+// Streamed through a fixed buffer, so that a backup of any size takes no
+// more memory than a small one; written through to the disk before the
+// temporary is kept.
+bool copy_contents(HANDLE from, HANDLE to) {
+    constexpr DWORD kChunk = 256 * 1024;
+    const std::unique_ptr<char[]> buffer(new char[kChunk]);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from, buffer.get(), kChunk, &got, nullptr)) {
+            return remember_last_error();
+        }
+        if (got == 0) {
+            return FlushFileBuffers(to) != 0 || remember_last_error();
+        }
+        if (!write_all(to, {buffer.get(), got})) {
+            return false;
+        }
+    }
+}
+
+// The copy keeps the original's last-write time and attributes, as the
+// system's own file copy does.
+bool copy_time_and_attributes(HANDLE from, HANDLE to) {
+    FILE_BASIC_INFO original{};
+    if (!GetFileInformationByHandleEx(from, FileBasicInfo, &original, sizeof original)) {
+        return remember_last_error();
+    }
+    FILE_BASIC_INFO copy{};
+    copy.LastWriteTime = original.LastWriteTime;
+    copy.FileAttributes = settable_attributes(original.FileAttributes);
+    return SetFileInformationByHandle(to, FileBasicInfo, &copy, sizeof copy) != 0 ||
+           remember_last_error();
 }
 
 }  // namespace
@@ -431,7 +505,7 @@ bool InputFile::rewind() {
 }
 
 struct AtomicFileWriter::State {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    OpenTemporary open;
     std::wstring temporary;
     WriteTarget target;
 };
@@ -442,13 +516,8 @@ AtomicFileWriter::AtomicFileWriter(std::string_view path) {
         return;
     }
     auto state = std::make_unique<State>();
-    HANDLE& file = state->file;
-    const std::optional<std::wstring> temporary =
-        create_temporary(directory_of(target->path), [&file](const std::wstring& name) {
-            file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-            return file != INVALID_HANDLE_VALUE;
-        });
+    OpenTemporary& open = state->open;
+    const std::optional<std::wstring> temporary = open_temporary(directory_of(target->path), open);
     if (!temporary) {
         remember_last_error();
         return;
@@ -462,14 +531,14 @@ AtomicFileWriter::~AtomicFileWriter() { discard(); }
 
 void AtomicFileWriter::discard() {
     if (state_) {
-        CloseHandle(state_->file);
+        CloseHandle(state_->open.file);
         remove_temporary(state_->temporary);
         state_.reset();
     }
 }
 
 bool AtomicFileWriter::write(std::string_view bytes) {
-    if (state_ && !write_all(state_->file, bytes)) {
+    if (state_ && !write_all(state_->open.file, bytes)) {
         discard();
     }
     return state_ != nullptr;
@@ -482,8 +551,9 @@ bool AtomicFileWriter::commit() {
     const std::unique_ptr<State> state = std::move(state_);
     const int injected = injected_failure(FileCall::sync);
     bool written = injected != 0 ? remember_failure(injected)
-                                 : FlushFileBuffers(state->file) != 0 || remember_last_error();
-    written = (CloseHandle(state->file) != 0 || remember_last_error()) && written;
+                                 : FlushFileBuffers(state->open.file) != 0 || remember_last_error();
+    written = written && keep_temporary(state->open);
+    written = (CloseHandle(state->open.file) != 0 || remember_last_error()) && written;
     if (!written) {
         remove_temporary(state->temporary);
         return false;
@@ -504,15 +574,26 @@ bool copy_file(std::string_view from, std::string_view to) {
     if (!target) {
         return false;
     }
-    // The copy must not overwrite: a file already holding the temporary's
-    // name is someone else's, and another name is tried instead.
-    const std::wstring source = system_path(from);
-    const std::optional<std::wstring> temporary =
-        create_temporary(directory_of(target->path), [&source](const std::wstring& name) {
-            return CopyFileW(source.c_str(), name.c_str(), TRUE) != 0;
-        });
-    if (!temporary) {
+    const std::wstring source_path = system_path(from);
+    HANDLE source = CreateFileW(source_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (source == INVALID_HANDLE_VALUE) {
         return remember_last_error();
+    }
+    OpenTemporary open;
+    const std::optional<std::wstring> temporary = open_temporary(directory_of(target->path), open);
+    if (!temporary) {
+        remember_last_error();
+        CloseHandle(source);
+        return false;
+    }
+    const bool copied = copy_contents(source, open.file) && keep_temporary(open) &&
+                        copy_time_and_attributes(source, open.file);
+    CloseHandle(source);
+    const bool closed = CloseHandle(open.file) != 0 || remember_last_error();
+    if (!copied || !closed) {
+        remove_temporary(*temporary);
+        return false;
     }
     return replace_with_temporary(*temporary, *target);
 }
