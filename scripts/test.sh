@@ -150,7 +150,7 @@ wine_started=1
 stage "windows: wine prefix + xvfb" "$root/scripts/wine-prefix.sh" start "$root/build-windows"
 # Tests that show windows on the virtual desktop compete for its focus and
 # foreground: they run one at a time, the rest two at a time.
-desktop_tests='^(Gui|TextInput|ShellActions)'
+desktop_tests='^(Gui|TextInput|ShellActions|CliKill)'
 # A test process that hangs under Wine is run once more; one that fails, or
 # hangs twice, fails the stage.
 stage "windows: ctest under wine" run_ctest build-windows -E "$desktop_tests" \

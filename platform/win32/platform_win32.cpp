@@ -9,10 +9,14 @@
 #endif
 #include <windows.h>
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -278,29 +282,16 @@ void remove_temporary(const std::wstring& name) {
     DeleteFileW(name.c_str());
 }
 
-// A temporary marked for deletion is deleted by the system when its last
-// handle closes, however the process ends, so a killed run leaves none
-// behind. Where the file system cannot mark it, it stays a plain file.
-bool set_deletion_mark(HANDLE file, bool marked) {
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = marked ? TRUE : FALSE;
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                      sizeof disposition) != 0;
-}
-
-// A new temporary open for writing, and whether it is marked for deletion.
+// A temporary opened for deletion on close is deleted by the system when
+// its handle closes, however the process ends, so a killed run leaves none
+// behind. It is made so in the one call that creates it.
 struct OpenTemporary {
     HANDLE file = INVALID_HANDLE_VALUE;
-    bool marked = false;
 };
 
 OpenTemporary create_marked_temporary(const std::wstring& name) {
-    OpenTemporary temporary;
-    temporary.file = CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    temporary.marked =
-        temporary.file != INVALID_HANDLE_VALUE && set_deletion_mark(temporary.file, true);
-    return temporary;
+    return {CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr)};
 }
 
 // A fresh temporary beside the target, marked for deletion; its name, or
@@ -312,10 +303,53 @@ std::optional<std::wstring> open_temporary(const std::wstring& directory, OpenTe
     });
 }
 
-// Keeps the finished temporary: only a kill between this and its move over
-// the target can leave its name behind.
-bool keep_temporary(const OpenTemporary& temporary) {
-    return !temporary.marked || set_deletion_mark(temporary.file, false) || remember_last_error();
+// NtSetInformationFile's link record, which the SDK headers leave out.
+struct LinkInformation {
+    BOOLEAN ReplaceIfExists;
+    HANDLE RootDirectory;
+    ULONG FileNameLength;
+    WCHAR FileName[1];
+};
+constexpr ULONG kFileLinkInformation = 11;
+
+// The path in the form the native file calls take ("\??\C:\..."); empty
+// when it cannot be made absolute.
+std::wstring native_path(const std::wstring& path) {
+    constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+    std::wstring full = path;
+    if (!full.starts_with(kLongPrefix)) {
+        const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        if (length == 0) return {};
+        full.assign(length, L'\0');
+        if (GetFullPathNameW(path.c_str(), length, full.data(), nullptr) >= length) return {};
+        full.resize(wcslen(full.c_str()));
+        full = long_form(std::move(full));
+        if (!full.starts_with(kLongPrefix)) return {};
+    }
+    return L"\\??\\" + full.substr(kLongPrefix.size());
+}
+
+// Gives the open temporary the target's name as a second link, replacing
+// the target in one step; the temporary's own name then goes with its mark
+// for deletion when it is closed. A kill at any moment leaves the target
+// whole (old or new) and no temporary. File systems without hard links
+// refuse, and the caller moves the temporary instead.
+bool link_over_target(HANDLE file, const std::wstring& target) {
+    using SetInformation = LONG(NTAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, ULONG);
+    static const auto set_information = reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile")));
+    const std::wstring name = native_path(target);
+    if (!set_information || name.empty()) return false;
+    const auto name_bytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+    std::vector<std::uint8_t> record(offsetof(LinkInformation, FileName) + name_bytes);
+    auto* link = reinterpret_cast<LinkInformation*>(record.data());
+    link->ReplaceIfExists = TRUE;
+    link->RootDirectory = nullptr;
+    link->FileNameLength = name_bytes;
+    std::memcpy(link->FileName, name.data(), name_bytes);
+    IO_STATUS_BLOCK status{};
+    return set_information(file, &status, link, static_cast<ULONG>(record.size()),
+                           kFileLinkInformation) >= 0;
 }
 
 DWORD settable_attributes(DWORD attributes) {
@@ -325,44 +359,6 @@ DWORD settable_attributes(DWORD attributes) {
                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD settable = attributes & kSettable;
     return settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL;
-}
-
-// Moves the finished temporary over the target. Hidden and system files may
-// refuse to be replaced, so those attributes are lifted for the move; the
-// original attributes then go onto whichever file ends up at the path.
-bool replace_with_temporary(const std::wstring& temporary, const WriteTarget& target) {
-    constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    const bool lift = target.existing && (target.attributes & kBlocking) != 0;
-    if (lift) {
-        SetFileAttributesW(target.path.c_str(),
-                           settable_attributes(target.attributes & ~kBlocking));
-    }
-    const int injected = injected_failure(FileCall::rename);
-    const bool moved = injected != 0
-                           ? remember_failure(injected)
-                           : MoveFileExW(temporary.c_str(), target.path.c_str(),
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
-                                 remember_last_error();
-    if (target.existing) {
-        SetFileAttributesW(target.path.c_str(), settable_attributes(target.attributes));
-    }
-    if (!moved) {
-        remove_temporary(temporary);
-    }
-    return moved;
-}
-
-std::optional<WriteTarget> writable_target(std::string_view path) {
-    std::optional<WriteTarget> target = resolve_write_target(system_path(path));
-    if (!target) {
-        remember_last_error();
-        return std::nullopt;
-    }
-    if ((target->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        remember_failure(EACCES);
-        return std::nullopt;
-    }
-    return target;
 }
 
 // Streamed through a fixed buffer, so that a backup of any size takes no
@@ -385,18 +381,88 @@ bool copy_contents(HANDLE from, HANDLE to) {
     }
 }
 
-// The copy keeps the original's last-write time and attributes, as the
-// system's own file copy does.
-bool copy_time_and_attributes(HANDLE from, HANDLE to) {
+// The copy keeps the original's last-write time, as the system's own file
+// copy does; its attributes are set once it stands at its path, since a
+// read-only temporary could not be deleted.
+bool copy_write_time(HANDLE from, HANDLE to, DWORD& attributes) {
     FILE_BASIC_INFO original{};
     if (!GetFileInformationByHandleEx(from, FileBasicInfo, &original, sizeof original)) {
         return remember_last_error();
     }
+    attributes = original.FileAttributes;
     FILE_BASIC_INFO copy{};
     copy.LastWriteTime = original.LastWriteTime;
-    copy.FileAttributes = settable_attributes(original.FileAttributes);
     return SetFileInformationByHandle(to, FileBasicInfo, &copy, sizeof copy) != 0 ||
            remember_last_error();
+}
+
+// Where the file system has no hard links, the deleted-on-close temporary
+// cannot be kept: its bytes go into a plain temporary beside it, which is
+// moved over the target. Only a kill between that copy and the move can
+// leave a temporary's name behind.
+bool move_copy_over_target(const OpenTemporary& open, const WriteTarget& target) {
+    HANDLE copy = INVALID_HANDLE_VALUE;
+    const std::optional<std::wstring> name =
+        create_temporary(directory_of(target.path), [&copy](const std::wstring& candidate) {
+            copy = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            return copy != INVALID_HANDLE_VALUE;
+        });
+    DWORD ignored = 0;
+    const LARGE_INTEGER start{};
+    const bool copied = name && SetFilePointerEx(open.file, start, nullptr, FILE_BEGIN) != 0 &&
+                        copy_contents(open.file, copy) && copy_write_time(open.file, copy, ignored);
+    if (name) CloseHandle(copy);
+    CloseHandle(open.file);
+    const bool moved =
+        copied && (MoveFileExW(name->c_str(), target.path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
+                   remember_last_error());
+    if (name && !moved) remove_temporary(*name);
+    return moved;
+}
+
+// Puts the finished temporary, still open, in the target's place: as a
+// second link where the file system has them, else by a move. Hidden and
+// system files may refuse to be replaced, so those attributes are lifted
+// for it; the target's own attributes then go onto whichever file ends up
+// at the path, and a new file gets `attributes` (0: none).
+bool commit_temporary(const OpenTemporary& open, const WriteTarget& target, DWORD attributes = 0) {
+    constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const bool lift = target.existing && (target.attributes & kBlocking) != 0;
+    if (lift) {
+        SetFileAttributesW(target.path.c_str(),
+                           settable_attributes(target.attributes & ~kBlocking));
+    }
+    bool replaced = false;
+    if (const int injected = injected_failure(FileCall::rename)) {
+        CloseHandle(open.file);
+        remember_failure(injected);
+    } else if (link_over_target(open.file, target.path)) {
+        replaced = true;
+        CloseHandle(open.file);
+    } else {
+        replaced = move_copy_over_target(open, target);
+    }
+    if (target.existing) {
+        SetFileAttributesW(target.path.c_str(), settable_attributes(target.attributes));
+    } else if (replaced && attributes != 0) {
+        SetFileAttributesW(target.path.c_str(), settable_attributes(attributes));
+    }
+    return replaced;
+}
+
+std::optional<WriteTarget> writable_target(std::string_view path) {
+    std::optional<WriteTarget> target = resolve_write_target(system_path(path));
+    if (!target) {
+        remember_last_error();
+        return std::nullopt;
+    }
+    if ((target->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        remember_failure(EACCES);
+        return std::nullopt;
+    }
+    return target;
 }
 
 }  // namespace
@@ -552,13 +618,12 @@ bool AtomicFileWriter::commit() {
     const int injected = injected_failure(FileCall::sync);
     bool written = injected != 0 ? remember_failure(injected)
                                  : FlushFileBuffers(state->open.file) != 0 || remember_last_error();
-    written = written && keep_temporary(state->open);
-    written = (CloseHandle(state->open.file) != 0 || remember_last_error()) && written;
     if (!written) {
+        CloseHandle(state->open.file);
         remove_temporary(state->temporary);
         return false;
     }
-    return replace_with_temporary(state->temporary, state->target);
+    return commit_temporary(state->open, state->target);
 }
 
 bool write_file_atomic(std::string_view path, std::string_view bytes) {
@@ -587,15 +652,16 @@ bool copy_file(std::string_view from, std::string_view to) {
         CloseHandle(source);
         return false;
     }
-    const bool copied = copy_contents(source, open.file) && keep_temporary(open) &&
-                        copy_time_and_attributes(source, open.file);
+    DWORD attributes = 0;
+    const bool copied =
+        copy_contents(source, open.file) && copy_write_time(source, open.file, attributes);
     CloseHandle(source);
-    const bool closed = CloseHandle(open.file) != 0 || remember_last_error();
-    if (!copied || !closed) {
+    if (!copied) {
+        CloseHandle(open.file);
         remove_temporary(*temporary);
         return false;
     }
-    return replace_with_temporary(*temporary, *target);
+    return commit_temporary(open, *target, attributes);
 }
 
 bool delete_file(std::string_view path) {
