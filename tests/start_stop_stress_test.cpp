@@ -99,6 +99,5 @@ TEST_F(StartStopStress, ClicksAtRandomMomentsLeaveFilesWholeAndButtonsIdle) {
     }
 }
 
-
 }  // namespace
 }  // namespace qelvo::testing
