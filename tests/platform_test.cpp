@@ -87,11 +87,14 @@ class TempDirectoryTest : public ::testing::Test {
         if (length == 0 || length > MAX_PATH) {
             return false;
         }
-        std::wstring directory(temp, length);
-        directory += L"qelvo-platform-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(counter++);
-        if (!CreateDirectoryW(directory.c_str(), nullptr)) {
-            return false;
+        // Process ids come round again under Wine, and a directory an ended
+        // test process left behind may hold the name: another is tried.
+        std::wstring directory;
+        for (int attempt = 0;; ++attempt) {
+            directory = std::wstring(temp, length) + L"qelvo-platform-" +
+                        std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+            if (CreateDirectoryW(directory.c_str(), nullptr)) break;
+            if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) return false;
         }
         host_root_ = directory;
         root_ = codepage::utf16_to_gbk(std::u16string(directory.begin(), directory.end())) + "\\";
