@@ -52,17 +52,27 @@ class CliKill : public ::testing::Test {
         fs::remove_all(root_, ignored);
     }
 
-    // Starts qelvo-cli.exe with its output thrown away; its process handle.
+    // Starts qelvo-cli.exe without a console and with its standard handles
+    // on NUL; its process handle. Under Wine a console child gets a console
+    // host process, which outlives a killed child and keeps the pipe of
+    // whoever reads the test's output open.
     HANDLE start(const std::wstring& arguments) const {
         std::wstring command =
             L"\"" + gui_test::windows_path(QELVO_CLI_PATH).wstring() + L"\" " + arguments;
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        HANDLE nul =
+            CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        &inherited, OPEN_EXISTING, 0, nullptr);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                            nullptr, nullptr, &startup, &process)) {
-            return nullptr;
-        }
+        const bool started =
+            CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                           nullptr, nullptr, &startup, &process) != 0;
+        CloseHandle(nul);
+        if (!started) return nullptr;
         CloseHandle(process.hThread);
         return process.hProcess;
     }
