@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/temp_directory.h"
 #include "ui/settings_file.h"
@@ -44,7 +45,8 @@ std::string value_read_back(std::string_view value) {
     }
     std::size_t end = 0;
     while (end < value.size()) {
-        const bool pair = static_cast<unsigned char>(value[end]) >= 0x80 && end + 1 < value.size();
+        const bool pair = codepage::is_lead_byte(static_cast<unsigned char>(value[end])) &&
+                          end + 1 < value.size();
         const std::size_t next = end + (pair ? 2 : 1);
         if (next > ui::kSettingsValueLimit) break;
         end = next;
