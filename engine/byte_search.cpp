@@ -89,8 +89,8 @@ ByteSearch::Vectors widest_vectors() {
     return std::min(supported, widest_allowed.load(std::memory_order_relaxed));
 }
 
-// The two probes as the vector loops take them: plain values, so that they
-// stay in registers.
+// A search's two probes as the vector loops take them: plain values, so that
+// they stay in registers.
 struct ProbePair {
     std::size_t offset0, offset1;
     char one0, other0, one1, other1;
@@ -102,141 +102,200 @@ struct ProbePair {
           other0(probes[0].other),
           one1(probes[1].one),
           other1(probes[1].other) {}
+
+    bool folds() const { return one0 != other0 || one1 != other1; }
+};
+
+// What one vector of candidate starts holds, as bits (the lowest bit for its
+// first position): where the first search's probes agree, where the second
+// search's do, and where a zero byte lies.
+struct Agreements {
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    std::uint64_t zero = 0;
+
+    std::uint64_t any() const { return first | second | zero; }
 };
 
 // Each loop below moves at over whole vectors of candidate starts, all at or
-// before last_start, up to the first vector in which both probes agree
-// somewhere, and gives the positions that agree as bits (the lowest bit for
-// at itself); 0 once no whole vector is left, with at where a narrower scan
-// goes on. A folding probe also compares its byte's other case. The loops
+// before last_start, up to the first vector that holds something looked for,
+// and gives what it holds; nothing once no whole vector is left, with at
+// where a narrower scan goes on. Fold compares the first search's probes
+// with their other forms too; Second looks for the second search as well,
+// whose probes always have two forms, and Zeros for zero bytes. The loops
 // call nothing, so the compared bytes stay in registers.
+#define QELVO_ALWAYS_INLINE(target_name) __attribute__((target(target_name), always_inline)) inline
+
 template <bool Fold>
-__attribute__((target("avx512bw"))) std::uint64_t next_agreement_avx512(const char*& at,
-                                                                        const char* last_start,
-                                                                        const ProbePair& p) {
-    const __m512i one0 = _mm512_set1_epi8(p.one0);
-    const __m512i other0 = _mm512_set1_epi8(p.other0);
-    const __m512i one1 = _mm512_set1_epi8(p.one1);
-    const __m512i other1 = _mm512_set1_epi8(p.other1);
+QELVO_ALWAYS_INLINE("avx512bw")
+std::uint64_t agree_avx512(const char* probed, __m512i one, __m512i other) {
+    const __m512i bytes = _mm512_loadu_si512(probed);
+    __mmask64 equal = _mm512_cmpeq_epi8_mask(bytes, one);
+    if constexpr (Fold) equal |= _mm512_cmpeq_epi8_mask(bytes, other);
+    return static_cast<std::uint64_t>(equal);
+}
+
+template <bool Fold, bool Second, bool Zeros>
+__attribute__((target("avx512bw"))) Agreements next_agreements_avx512(const char*& at,
+                                                                      const char* last_start,
+                                                                      const ProbePair& a,
+                                                                      const ProbePair& b) {
+    const __m512i a_one0 = _mm512_set1_epi8(a.one0), a_other0 = _mm512_set1_epi8(a.other0);
+    const __m512i a_one1 = _mm512_set1_epi8(a.one1), a_other1 = _mm512_set1_epi8(a.other1);
+    const __m512i b_one0 = _mm512_set1_epi8(b.one0), b_other0 = _mm512_set1_epi8(b.other0);
+    const __m512i b_one1 = _mm512_set1_epi8(b.one1), b_other1 = _mm512_set1_epi8(b.other1);
+    const __m512i zero = _mm512_setzero_si512();
     for (const char* block = at; last_start - block >= 63; block += 64) {
-        const __m512i bytes0 = _mm512_loadu_si512(block + p.offset0);
-        const __m512i bytes1 = _mm512_loadu_si512(block + p.offset1);
-        __mmask64 equal0 = _mm512_cmpeq_epi8_mask(bytes0, one0);
-        __mmask64 equal1 = _mm512_cmpeq_epi8_mask(bytes1, one1);
-        if constexpr (Fold) {
-            equal0 |= _mm512_cmpeq_epi8_mask(bytes0, other0);
-            equal1 |= _mm512_cmpeq_epi8_mask(bytes1, other1);
+        Agreements found;
+        found.first = agree_avx512<Fold>(block + a.offset0, a_one0, a_other0) &
+                      agree_avx512<Fold>(block + a.offset1, a_one1, a_other1);
+        if constexpr (Second) {
+            found.second = agree_avx512<true>(block + b.offset0, b_one0, b_other0) &
+                           agree_avx512<true>(block + b.offset1, b_one1, b_other1);
         }
-        if (const auto mask = static_cast<std::uint64_t>(equal0 & equal1); mask != 0) {
+        if constexpr (Zeros) found.zero = agree_avx512<false>(block, zero, zero);
+        if (found.any() != 0) {
             at = block;
-            return mask;
+            return found;
         }
         at = block + 64;
     }
-    return 0;
+    return {};
 }
 
+// The narrower loops keep the comparisons as vectors and test them all at
+// once, turning them into bits only in the vector that holds something.
 template <bool Fold>
-__attribute__((target("avx2"))) std::uint64_t next_agreement_avx2(const char*& at,
-                                                                  const char* last_start,
-                                                                  const ProbePair& p) {
-    const __m256i one0 = _mm256_set1_epi8(p.one0);
-    const __m256i other0 = _mm256_set1_epi8(p.other0);
-    const __m256i one1 = _mm256_set1_epi8(p.one1);
-    const __m256i other1 = _mm256_set1_epi8(p.other1);
+QELVO_ALWAYS_INLINE("avx2")
+__m256i equal_avx2(const char* probed, __m256i one, __m256i other) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(probed));
+    const __m256i equal = _mm256_cmpeq_epi8(bytes, one);
+    if constexpr (Fold) return _mm256_or_si256(equal, _mm256_cmpeq_epi8(bytes, other));
+    return equal;
+}
+
+QELVO_ALWAYS_INLINE("avx2") std::uint64_t bits_avx2(__m256i equal) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(equal));
+}
+
+template <bool Fold, bool Second, bool Zeros>
+__attribute__((target("avx2"))) Agreements next_agreements_avx2(const char*& at,
+                                                                const char* last_start,
+                                                                const ProbePair& a,
+                                                                const ProbePair& b) {
+    const __m256i a_one0 = _mm256_set1_epi8(a.one0), a_other0 = _mm256_set1_epi8(a.other0);
+    const __m256i a_one1 = _mm256_set1_epi8(a.one1), a_other1 = _mm256_set1_epi8(a.other1);
+    const __m256i b_one0 = _mm256_set1_epi8(b.one0), b_other0 = _mm256_set1_epi8(b.other0);
+    const __m256i b_one1 = _mm256_set1_epi8(b.one1), b_other1 = _mm256_set1_epi8(b.other1);
+    const __m256i zero = _mm256_setzero_si256();
     for (const char* block = at; last_start - block >= 31; block += 32) {
-        const __m256i bytes0 =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + p.offset0));
-        const __m256i bytes1 =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + p.offset1));
-        __m256i equal0 = _mm256_cmpeq_epi8(bytes0, one0);
-        __m256i equal1 = _mm256_cmpeq_epi8(bytes1, one1);
-        if constexpr (Fold) {
-            equal0 = _mm256_or_si256(equal0, _mm256_cmpeq_epi8(bytes0, other0));
-            equal1 = _mm256_or_si256(equal1, _mm256_cmpeq_epi8(bytes1, other1));
+        const __m256i first =
+            _mm256_and_si256(equal_avx2<Fold>(block + a.offset0, a_one0, a_other0),
+                             equal_avx2<Fold>(block + a.offset1, a_one1, a_other1));
+        __m256i second = zero, zeros = zero;
+        if constexpr (Second) {
+            second = _mm256_and_si256(equal_avx2<true>(block + b.offset0, b_one0, b_other0),
+                                      equal_avx2<true>(block + b.offset1, b_one1, b_other1));
         }
-        const auto mask =
-            static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(equal0, equal1)));
-        if (mask != 0) {
+        if constexpr (Zeros) zeros = equal_avx2<false>(block, zero, zero);
+        const __m256i any = _mm256_or_si256(first, _mm256_or_si256(second, zeros));
+        if (!_mm256_testz_si256(any, any)) {
             at = block;
-            return mask;
+            return {bits_avx2(first), bits_avx2(second), bits_avx2(zeros)};
         }
         at = block + 32;
     }
-    return 0;
+    return {};
 }
 
 template <bool Fold>
-std::uint64_t next_agreement_sse2(const char*& at, const char* last_start, const ProbePair& p) {
-    const __m128i one0 = _mm_set1_epi8(p.one0);
-    const __m128i other0 = _mm_set1_epi8(p.other0);
-    const __m128i one1 = _mm_set1_epi8(p.one1);
-    const __m128i other1 = _mm_set1_epi8(p.other1);
+inline __m128i equal_sse2(const char* probed, __m128i one, __m128i other) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(probed));
+    const __m128i equal = _mm_cmpeq_epi8(bytes, one);
+    if constexpr (Fold) return _mm_or_si128(equal, _mm_cmpeq_epi8(bytes, other));
+    return equal;
+}
+
+inline std::uint64_t bits_sse2(__m128i equal) {
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(equal));
+}
+
+template <bool Fold, bool Second, bool Zeros>
+Agreements next_agreements_sse2(const char*& at, const char* last_start, const ProbePair& a,
+                                const ProbePair& b) {
+    const __m128i a_one0 = _mm_set1_epi8(a.one0), a_other0 = _mm_set1_epi8(a.other0);
+    const __m128i a_one1 = _mm_set1_epi8(a.one1), a_other1 = _mm_set1_epi8(a.other1);
+    const __m128i b_one0 = _mm_set1_epi8(b.one0), b_other0 = _mm_set1_epi8(b.other0);
+    const __m128i b_one1 = _mm_set1_epi8(b.one1), b_other1 = _mm_set1_epi8(b.other1);
+    const __m128i zero = _mm_setzero_si128();
     for (const char* block = at; last_start - block >= 15; block += 16) {
-        const __m128i bytes0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + p.offset0));
-        const __m128i bytes1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + p.offset1));
-        __m128i equal0 = _mm_cmpeq_epi8(bytes0, one0);
-        __m128i equal1 = _mm_cmpeq_epi8(bytes1, one1);
-        if constexpr (Fold) {
-            equal0 = _mm_or_si128(equal0, _mm_cmpeq_epi8(bytes0, other0));
-            equal1 = _mm_or_si128(equal1, _mm_cmpeq_epi8(bytes1, other1));
+        const __m128i first = _mm_and_si128(equal_sse2<Fold>(block + a.offset0, a_one0, a_other0),
+                                            equal_sse2<Fold>(block + a.offset1, a_one1, a_other1));
+        __m128i second = zero, zeros = zero;
+        if constexpr (Second) {
+            second = _mm_and_si128(equal_sse2<true>(block + b.offset0, b_one0, b_other0),
+                                   equal_sse2<true>(block + b.offset1, b_one1, b_other1));
         }
-        const auto mask =
-            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(equal0, equal1)));
-        if (mask != 0) {
+        if constexpr (Zeros) zeros = equal_sse2<false>(block, zero, zero);
+        if (bits_sse2(_mm_or_si128(first, _mm_or_si128(second, zeros))) != 0) {
             at = block;
-            return mask;
+            return {bits_sse2(first), bits_sse2(second), bits_sse2(zeros)};
         }
         at = block + 16;
     }
-    return 0;
+    return {};
 }
 
-// The vector scan of the given width, verifying the candidates of each
-// vector in which the probes agree; nothing when no whole vector holds a
-// match, with at where a narrower scan goes on.
-template <bool Fold, typename Verify>
-const char* scan(ByteSearch::Vectors width, const ProbePair& probes, const char*& at,
-                 const char* last_start, Verify verify) {
+// The vector scan of the given width up to the first thing looked for: a
+// zero byte, or a candidate of either search that its verify takes; nothing
+// when no whole vector holds one, with at where a narrower scan goes on.
+template <bool Fold, bool Second, bool Zeros, typename VerifyFirst, typename VerifySecond>
+FirstFound scan(ByteSearch::Vectors width, const ProbePair& a, const ProbePair& b, const char*& at,
+                const char* last_start, VerifyFirst verify_first, VerifySecond verify_second) {
     for (;;) {
-        std::uint64_t mask = 0;
+        Agreements found;
         std::size_t step = 0;
         if (width == ByteSearch::Vectors::avx512) {
-            mask = next_agreement_avx512<Fold>(at, last_start, probes);
+            found = next_agreements_avx512<Fold, Second, Zeros>(at, last_start, a, b);
             step = 64;
         } else if (width == ByteSearch::Vectors::avx2) {
-            mask = next_agreement_avx2<Fold>(at, last_start, probes);
+            found = next_agreements_avx2<Fold, Second, Zeros>(at, last_start, a, b);
             step = 32;
         } else {
-            mask = next_agreement_sse2<Fold>(at, last_start, probes);
+            found = next_agreements_sse2<Fold, Second, Zeros>(at, last_start, a, b);
             step = 16;
         }
-        if (mask == 0) return nullptr;
-        for (; mask != 0; mask &= mask - 1) {
+        if (found.any() == 0) return {};
+        for (std::uint64_t mask = found.any(); mask != 0; mask &= mask - 1) {
+            const std::uint64_t bit = mask & (~mask + 1);
             const char* candidate = at + __builtin_ctzll(mask);
-            if (verify(candidate)) return candidate;
+            if ((found.zero & bit) != 0) return {FirstFound::Kind::zero_byte, candidate};
+            if ((found.first & bit) != 0 && verify_first(candidate)) {
+                return {FirstFound::Kind::sought, candidate};
+            }
+            if ((found.second & bit) != 0 && verify_second(candidate)) {
+                return {FirstFound::Kind::other, candidate};
+            }
         }
         at += step;
     }
 }
 
 // Every vector width the processor allows, widest first, each going on
-// where the wider one left off; a second case is compared only where a probe
-// has one.
-template <typename Verify>
-const char* scan_vectors(const std::array<ByteSearch::Probe, 2>& probes, const char*& at,
-                         const char* last_start, Verify verify) {
-    const ProbePair pair(probes);
-    const bool fold = probes[0].one != probes[0].other || probes[1].one != probes[1].other;
+// where the wider one left off.
+template <bool Fold, bool Second, bool Zeros, typename VerifyFirst, typename VerifySecond>
+FirstFound scan_vectors(const ProbePair& a, const ProbePair& b, const char*& at,
+                        const char* last_start, VerifyFirst verify_first,
+                        VerifySecond verify_second) {
     const ByteSearch::Vectors widest = widest_vectors();
     for (const ByteSearch::Vectors width :
          {ByteSearch::Vectors::avx512, ByteSearch::Vectors::avx2, ByteSearch::Vectors::sse2}) {
         if (width > widest) continue;
-        const char* found = fold ? scan<true>(width, pair, at, last_start, verify)
-                                 : scan<false>(width, pair, at, last_start, verify);
-        if (found != nullptr) return found;
+        const FirstFound found =
+            scan<Fold, Second, Zeros>(width, a, b, at, last_start, verify_first, verify_second);
+        if (found.kind != FirstFound::Kind::nothing) return found;
     }
-    return nullptr;
+    return {};
 }
 #endif
 
@@ -310,11 +369,74 @@ const char* ByteSearch::find(const char* from, const char* end) const {
     const char* const last_start = end - sought_.size();
     const char* at = from;
 #if defined(QELVO_X86_VECTORS)
+    const ProbePair probes(probes_);
     auto verify = [this](const char* candidate) { return matches_at(candidate); };
-    const char* found = scan_vectors(probes_, at, last_start, verify);
-    if (found != nullptr) return found;
+    auto none = [](const char*) { return false; };
+    const FirstFound found =
+        probes.folds()
+            ? scan_vectors<true, false, false>(probes, probes, at, last_start, verify, none)
+            : scan_vectors<false, false, false>(probes, probes, at, last_start, verify, none);
+    if (found.kind == FirstFound::Kind::sought) return found.at;
 #endif
     return find_scalar(at, last_start);
+}
+
+FirstFound ByteSearch::find_first(const ByteSearch* other, const char* from, const char* end,
+                                  const Accept& accept) const {
+    const char* at = from;
+#if defined(QELVO_X86_VECTORS)
+    const std::size_t longest = std::max(size(), other != nullptr ? other->size() : 0);
+    if (end - from >= static_cast<std::ptrdiff_t>(longest)) {
+        const char* const last_start = end - longest;
+        const ProbePair first(probes_);
+        auto verify_first = [&](const char* candidate) {
+            return matches_at(candidate) && accept(candidate);
+        };
+        FirstFound found;
+        if (other != nullptr) {
+            const ProbePair second(other->probes_);
+            auto verify_second = [other](const char* candidate) {
+                return other->matches_at(candidate);
+            };
+            found = first.folds() ? scan_vectors<true, true, true>(first, second, at, last_start,
+                                                                   verify_first, verify_second)
+                                  : scan_vectors<false, true, true>(first, second, at, last_start,
+                                                                    verify_first, verify_second);
+        } else {
+            auto none = [](const char*) { return false; };
+            found = first.folds() ? scan_vectors<true, false, true>(first, first, at, last_start,
+                                                                    verify_first, none)
+                                  : scan_vectors<false, false, true>(first, first, at, last_start,
+                                                                     verify_first, none);
+        }
+        if (found.kind != FirstFound::Kind::nothing) return found;
+    }
+#endif
+    return find_first_scalar(other, at, end, accept);
+}
+
+// What the vector scan leaves, or all of a short text: the text's end, then
+// the first accepted occurrence before it, then an occurrence of the other
+// search if it begins sooner.
+FirstFound ByteSearch::find_first_scalar(const ByteSearch* other, const char* from, const char* end,
+                                         const Accept& accept) const {
+    const void* zero = std::memchr(from, 0, static_cast<std::size_t>(end - from));
+    const char* text_end = zero != nullptr ? static_cast<const char*>(zero) : end;
+    FirstFound first;
+    if (zero != nullptr) first = {FirstFound::Kind::zero_byte, text_end};
+    for (const char* at = find(from, text_end); at != nullptr; at = find(at + 1, text_end)) {
+        if (accept(at)) {
+            first = {FirstFound::Kind::sought, at};
+            break;
+        }
+    }
+    if (other != nullptr) {
+        const char* found = other->find(from, text_end);
+        if (found != nullptr && (first.kind == FirstFound::Kind::nothing || found < first.at)) {
+            first = {FirstFound::Kind::other, found};
+        }
+    }
+    return first;
 }
 
 }  // namespace qelvo

@@ -14,10 +14,18 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace qelvo {
+
+// What a scan of a text met first.
+struct FirstFound {
+    enum class Kind { nothing, zero_byte, sought, other };
+    Kind kind = Kind::nothing;
+    const char* at = nullptr;
+};
 
 class ByteSearch {
   public:
@@ -36,6 +44,14 @@ class ByteSearch {
     // end, or nullptr. The sought text must not be empty.
     const char* find(const char* from, const char* end) const;
 
+    // The first of these in [from, end), in one pass over the bytes: a zero
+    // byte, where a text ends; an occurrence of this search that accept
+    // takes; an occurrence of other, when there is one. Occurrences end at
+    // or before end. Neither sought text may hold a zero byte.
+    using Accept = std::function<bool(const char*)>;
+    FirstFound find_first(const ByteSearch* other, const char* from, const char* end,
+                          const Accept& accept) const;
+
     // One compared byte: where it lies in the sought text and the two forms
     // it may take in a text (the same byte twice unless it is a folded
     // letter).
@@ -49,6 +65,8 @@ class ByteSearch {
     bool matches_at(const char* at) const;
     const char* find_one_byte(const char* from, const char* end) const;
     const char* find_scalar(const char* from, const char* last_start) const;
+    FirstFound find_first_scalar(const ByteSearch* other, const char* from, const char* end,
+                                 const Accept& accept) const;
 
     std::string sought_;       // letters folded to lower case when ignoring case
     std::string alternative_;  // empty, or as long as sought_

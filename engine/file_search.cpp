@@ -70,13 +70,6 @@ bool FileSearch::read_more() {
     return true;
 }
 
-const char* FileSearch::find_presence(const char* from, const char* end) const {
-    if (plan_->method == SearchMethod::gbk_bytes) {
-        return find_at_gbk_character_start(*plan_->presence, from, end);
-    }
-    return plan_->presence->find(from, end);
-}
-
 const char* FileSearch::find_exact(const char* from, const char* end) const {
     if (plan_->method == SearchMethod::gbk_bytes) {
         return find_at_gbk_character_start(*plan_->exact, from, end);
@@ -85,11 +78,27 @@ const char* FileSearch::find_exact(const char* from, const char* end) const {
 }
 
 const char* FileSearch::first_shifting_character(const char* from, const char* end) const {
-    const char* first = end;
-    for (const ByteSearch& shifting : plan_->shifting_characters) {
-        if (const char* found = shifting.find(from, first)) first = found;
+    if (!plan_->shifting) return end;
+    const char* found = plan_->shifting->find(from, end);
+    return found != nullptr ? found : end;
+}
+
+// In one pass over a piece: the first zero byte, match or character that
+// sends the file through the conversion. Matches in GBK text begin at a
+// character start; the piece begins at one.
+FirstFound FileSearch::first_in_piece(const char* begin, const char* end) const {
+    const ByteSearch* shifting = plan_->shifting ? &*plan_->shifting : nullptr;
+    if (plan_->method != SearchMethod::gbk_bytes) {
+        return plan_->presence->find_first(shifting, begin, end, [](const char*) { return true; });
     }
-    return first;
+    const char* known = begin;
+    return plan_->presence->find_first(shifting, begin, end, [&known](const char* at) {
+        if (begins_gbk_character(known, at)) return true;
+        // A second byte: the next byte begins a character, and the look-back
+        // of later candidates stops there.
+        known = at + 1;
+        return false;
+    });
 }
 
 // Where the next piece must start so that no match, and no character that
@@ -142,17 +151,20 @@ bool FileSearch::contains_in_bytes(const std::string& path) {
     for (;;) {
         if (!read_more()) return false;
         const char* begin = buffer_.get();
-        const char* text_end = first_zero(begin, begin + length_);
-        const bool text_ends = at_end_ || text_end != begin + length_;
         // Matches before a shifting character are matches in the GBK text
         // too; from there on only the conversion can tell.
-        const char* shifting = first_shifting_character(begin, text_end);
-        if (find_presence(begin, shifting) != nullptr) return true;
-        if (shifting != text_end) {
-            converted_ = true;
-            return contains_converted(path);
+        switch (first_in_piece(begin, begin + length_).kind) {
+            case FirstFound::Kind::sought:
+                return true;
+            case FirstFound::Kind::other:
+                converted_ = true;
+                return contains_converted(path);
+            case FirstFound::Kind::zero_byte:
+                return false;
+            case FirstFound::Kind::nothing:
+                break;
         }
-        if (text_ends) return false;
+        if (at_end_) return false;
         carry(carry_from(0, length_));
     }
 }

@@ -51,7 +51,7 @@ class FileSearch {
     bool replace_in_bytes(const std::string& path, bool& needs_conversion);
     bool contains_converted(const std::string& path);
     bool replace_converted(const std::string& path);
-    const char* find_presence(const char* from, const char* end) const;
+    FirstFound first_in_piece(const char* begin, const char* end) const;
     const char* find_exact(const char* from, const char* end) const;
     const char* first_shifting_character(const char* from, const char* end) const;
     std::size_t carry_from(std::size_t known, std::size_t text_end) const;

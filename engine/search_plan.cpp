@@ -1,6 +1,8 @@
 #include "engine/search_plan.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <vector>
 
 #include "engine/gbk_forms.h"
 #include "platform/codepage.h"
@@ -37,6 +39,17 @@ bool is_searchable_in_utf8(const std::string& find_gbk, const std::string& find_
     return !ignore_case || !has_letter_second_byte(find_gbk);
 }
 
+// Code page 936 has two characters of one byte from 0x80 up, 0x80 and 0xFF,
+// both of three bytes in UTF-8; a system's table may lack the second.
+std::optional<ByteSearch> shifting_characters_search() {
+    const std::vector<std::string>& shifting = single_high_byte_characters();
+    if (shifting.empty()) return std::nullopt;
+    if (shifting.size() > 2 || shifting.front().size() != shifting.back().size()) {
+        throw std::logic_error("unexpected one-byte characters in the code page table");
+    }
+    return ByteSearch(shifting.front(), shifting.back());
+}
+
 void plan_utf8(SearchPlan& plan) {
     const std::optional<std::string> find = exact_utf8_form(plan.inputs.find);
     const std::optional<std::string> replacement = exact_utf8_form(plan.inputs.replacement);
@@ -46,26 +59,14 @@ void plan_utf8(SearchPlan& plan) {
     plan.presence.emplace(*find, plan.ignore_case);
     plan.exact.emplace(*find, false);
     plan.replacement = *replacement;
-    // Searched two at a time where they are as long as each other.
-    const std::vector<std::string>& shifting = single_high_byte_characters();
-    for (std::size_t i = 0; i < shifting.size(); ++i) {
-        if (i + 1 < shifting.size() && shifting[i].size() == shifting[i + 1].size()) {
-            plan.shifting_characters.emplace_back(shifting[i], shifting[i + 1]);
-            ++i;
-        } else {
-            plan.shifting_characters.emplace_back(shifting[i], false);
-        }
-    }
+    plan.shifting = shifting_characters_search();
 }
 
 }  // namespace
 
 std::size_t SearchPlan::longest_span() const {
-    std::size_t longest = presence ? presence->size() : 0;
-    for (const ByteSearch& shifting : shifting_characters) {
-        longest = std::max(longest, shifting.size());
-    }
-    return longest;
+    const std::size_t longest = presence ? presence->size() : 0;
+    return shifting ? std::max(longest, shifting->size()) : longest;
 }
 
 SearchPlan make_search_plan(const SearchInputs& inputs, bool ignore_case) {
@@ -74,7 +75,9 @@ SearchPlan make_search_plan(const SearchInputs& inputs, bool ignore_case) {
     plan.ignore_case = ignore_case;
     // An empty find text (the box emptied during a run) matches any text
     // that is not empty, which only the whole-file path decides.
-    if (inputs.find.empty()) return plan;
+    // The byte searches stop at a zero byte, so a find text holding one
+    // (which no box gives) is left to the whole-file path too.
+    if (inputs.find.empty() || inputs.find.find('\0') != std::string::npos) return plan;
     if (inputs.utf8) {
         plan_utf8(plan);
         return plan;

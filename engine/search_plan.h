@@ -17,7 +17,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "engine/byte_search.h"
 
@@ -43,8 +42,9 @@ struct SearchPlan {
     std::optional<ByteSearch> presence;
     std::optional<ByteSearch> exact;
     std::string replacement;
-    // For utf8_bytes: the characters that send a file through the conversion.
-    std::vector<ByteSearch> shifting_characters;
+    // For utf8_bytes: the characters that send a file through the conversion,
+    // both found by one search.
+    std::optional<ByteSearch> shifting;
 
     // The longest text a match, or a shifting character, may span.
     std::size_t longest_span() const;

@@ -293,5 +293,67 @@ TEST_P(ByteSearchScan, FindsAtGbkCharacterStartsWhatWalkingTheCharactersFinds) {
     }
 }
 
+// The reference for the one-pass scan: the text ends at its first zero byte, and of the
+// accepted occurrences of the sought text and the occurrences of the other text before it, the
+// one that begins first wins, the sought text on a tie.
+FirstFound::Kind expected_first(std::string_view text, std::size_t from, std::string_view sought,
+                                bool ignore_case, std::string_view other, bool gbk_starts,
+                                std::size_t& at) {
+    const std::size_t zero = text.find('\0', from);
+    const std::string_view ended = text.substr(0, zero == kNone ? text.size() : zero);
+    const std::size_t found = gbk_starts
+                                  ? first_at_character_start(ended, from, sought, ignore_case)
+                                  : first_occurrence(ended, from, sought, ignore_case);
+    const std::size_t other_found =
+        other.empty() ? kNone : first_occurrence(ended, from, other, false);
+    at = std::min(found, other_found);
+    if (at == kNone) {
+        at = zero;
+        return zero == kNone ? FirstFound::Kind::nothing : FirstFound::Kind::zero_byte;
+    }
+    return found <= other_found ? FirstFound::Kind::sought : FirstFound::Kind::other;
+}
+
+TEST_P(ByteSearchScan, FindFirstMeetsZeroBytesMatchesAndTheOtherTextInTheirOrder) {
+    RandomBytes random(20261209);
+    for (int round = 0; round < 30000 && !HasFailure(); ++round) {
+        std::string needle = random.needle(1 + random.below(12));
+        std::string other = random.one_in(3) ? std::string() : random.needle(1 + random.below(6));
+        for (std::string* text : {&needle, &other}) {
+            std::replace(text->begin(), text->end(), '\0', 'z');
+        }
+        const bool ignore_case = random.one_in(2);
+        // Matches at character starts only, as a GBK piece is searched, or anywhere.
+        const bool gbk_starts = random.one_in(2);
+        const ByteSearch search(needle, ignore_case);
+        const ByteSearch other_search(other, other);
+        Range range = random_range(random, needle + other, random.one_in(2) ? needle : other);
+        if (random.one_in(3) && range.end > range.from) {
+            range.text[range.from + random.below(range.end - range.from)] = '\0';
+        }
+        // The range must begin at a character start for the look-back to be right.
+        range.from = 0;
+        const ExactBlock block(range.text);
+        const std::string_view searched = std::string_view(range.text).substr(0, range.end);
+        std::size_t expected_at = kNone;
+        const FirstFound::Kind expected =
+            expected_first(searched, 0, needle, ignore_case, other, gbk_starts, expected_at);
+        const char* known = block.at(0);
+        const FirstFound found =
+            search.find_first(other.empty() ? nullptr : &other_search, block.at(0),
+                              block.at(range.end), [&](const char* at) {
+                                  if (!gbk_starts || begins_gbk_character(known, at)) return true;
+                                  known = at + 1;
+                                  return false;
+                              });
+        const std::string context = describe(range, needle, ignore_case, 0) + "\nother " +
+                                    byte_literal(other) + (gbk_starts ? " at GBK starts" : "");
+        ASSERT_EQ(found.kind, expected) << context;
+        if (expected != FirstFound::Kind::nothing) {
+            ASSERT_EQ(block.offset_of(found.at), expected_at) << context;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qelvo::testing
