@@ -133,7 +133,7 @@ bool exists(std::string_view path);
 bool directory_exists(std::string_view path);
 
 // Process-wide settings for work on whole files: called once at start by
-// every front end, before any job runs.
+// every front end, while the process has one thread only.
 void prepare_process();
 
 // The directory holding the running executable, as an engine path with a

@@ -26,6 +26,7 @@
 #include "platform/failure.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
+#include "platform/posix/naming_helper.h"
 
 namespace qelvo::platform {
 namespace {
@@ -333,6 +334,24 @@ bool sync_temporary(WriterState& state) {
     return fsync(state.fd) == 0 || remember_failure(errno);
 }
 
+// Has the naming helper give an unnamed temporary a fresh name and move it
+// over its file, retrying while the name is taken; nothing when no helper
+// runs. The temporary stays unnamed here either way.
+std::optional<bool> name_in_helper(WriterState& state) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = state.temporary;
+        fill_random_suffix(name);
+        const std::optional<int> result = name_through_helper(state.fd, name, state.target.path);
+        if (!result) {
+            return std::nullopt;
+        }
+        if (*result != EEXIST) {
+            return *result == 0 || remember_failure(*result);
+        }
+    }
+    return remember_failure(EEXIST);
+}
+
 bool name_temporary(WriterState& state) {
     if (const int injected = injected_failure(FileCall::rename)) {
         return remember_failure(injected);
@@ -340,6 +359,11 @@ bool name_temporary(WriterState& state) {
     std::unique_lock lock(syncs_and_names, std::defer_lock);
     if (state.journaled) {
         lock.lock();
+    }
+    if (state.unnamed) {
+        if (const std::optional<bool> named = name_in_helper(state)) {
+            return *named;
+        }
     }
     return (!state.unnamed || link_unnamed(state)) &&
            (rename(state.temporary.c_str(), state.target.path.c_str()) == 0 ||
@@ -656,6 +680,7 @@ void prepare_process() {
     // makes a replace run several times faster.
     mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    start_naming_helper();
 }
 
 std::string executable_directory() {
