@@ -25,7 +25,12 @@ class Output {
         buffer_.clear();
     }
 
+    // Long runs of bytes go to the file straight from where they were read;
+    // short ones are gathered first.
     bool append(const char* from, const char* to) {
+        if (static_cast<std::size_t>(to - from) >= piece_size_ / 2) {
+            return flush() && writer_.write(std::string_view(from, to));
+        }
         buffer_.append(from, to);
         return buffer_.size() < piece_size_ || flush();
     }
@@ -34,6 +39,7 @@ class Output {
     }
 
     bool flush() {
+        if (buffer_.empty()) return true;
         const bool written = writer_.write(buffer_);
         buffer_.clear();
         return written;
@@ -134,9 +140,10 @@ bool FileSearch::contains(const std::string& path) {
         return false;
     }
     // The cheap lookup may have opened a file of a directory that has moved
-    // since; a find is confirmed on the file the path names now, which is
-    // the one a rewrite replaces. The conversion reads by path already.
-    return converted_ || open_and_search(path, Lookup::by_path);
+    // since; a find counts in the file the path names now, which is the one
+    // a rewrite replaces, and another file there is searched anew. The
+    // conversion reads by path already.
+    return converted_ || file_->names_file_at(path) || open_and_search(path, Lookup::by_path);
 }
 
 bool FileSearch::open_and_search(const std::string& path, platform::InputFile::Lookup lookup) {

@@ -83,12 +83,18 @@ class InputFile {
     bool at_end() const { return at_end_; }
     // Back to the first byte, for a second pass.
     bool rewind();
+    // Whether the file open here is the one path names now. A file opened
+    // by path is; one found through the last directory is when that
+    // directory still lies at its path, which two status calls tell more
+    // cheaply than opening and reading the file again.
+    bool names_file_at(std::string_view path) const;
 
   private:
     static constexpr std::intptr_t kClosed = -1;
 
     std::intptr_t handle_ = kClosed;
     bool at_end_ = false;
+    bool opened_by_path_ = true;
 };
 
 // A file's new contents, written piece by piece into a temporary file beside

@@ -404,6 +404,28 @@ TEST_F(FileOperationsTest, LongPathsAndNamesEndingInADotOrABlankWork) {
     EXPECT_FALSE(exists(directory + "trail."));
 }
 
+TEST_F(FileOperationsTest, AFileFoundThroughItsDirectoryIsTheOneItsPathNamesUntilTheyPart) {
+    ASSERT_TRUE(make_directory(path("dir")));
+    put("dir\\file.txt", "first");
+    InputFile by_path(path("dir\\file.txt"));
+    EXPECT_TRUE(by_path.names_file_at(path("dir\\file.txt")));
+    InputFile found(path("dir\\file.txt"), InputFile::Lookup::through_last_directory);
+    ASSERT_TRUE(found.is_open());
+    EXPECT_TRUE(found.names_file_at(path("dir\\file.txt")));
+#ifndef _WIN32
+    // The directory moves away and another takes its path: the file open
+    // is no longer the one the path names, though its name is the same.
+    std::filesystem::rename(host_root_ / "dir", host_root_ / "moved");
+    ASSERT_TRUE(make_directory(path("dir")));
+    put("dir\\file.txt", "second");
+    EXPECT_FALSE(found.names_file_at(path("dir\\file.txt")));
+    EXPECT_TRUE(found.names_file_at(path("moved\\file.txt")));
+    ASSERT_TRUE(delete_file(path("dir\\file.txt")));
+    EXPECT_FALSE(found.names_file_at(path("dir\\file.txt")));
+#endif
+    EXPECT_FALSE(InputFile(path("missing.txt")).names_file_at(path("missing.txt")));
+}
+
 TEST(ExecutableDirectory, IsAnExistingDirectoryWithTrailingBackslash) {
     const std::string directory = executable_directory();
     ASSERT_FALSE(directory.empty());

@@ -521,6 +521,7 @@ InputFile::InputFile(std::string_view path, Lookup lookup) {
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     if (lookup == Lookup::through_last_directory) {
         handle_ = last_directory.open_file(*host, kFlags);
+        opened_by_path_ = false;
         return;
     }
     const int fd = open(host->c_str(), kFlags);
@@ -533,6 +534,18 @@ InputFile::InputFile(std::string_view path, Lookup lookup) {
         return;
     }
     handle_ = fd;
+}
+
+bool InputFile::names_file_at(std::string_view path) const {
+    if (!is_open() || opened_by_path_) {
+        return is_open();
+    }
+    const std::optional<std::string> host = host_path(path);
+    struct stat open_file {};
+    struct stat named {};
+    return host && fstat(static_cast<int>(handle_), &open_file) == 0 &&
+           stat(host->c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
+           open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
 }
 
 InputFile::~InputFile() {
