@@ -101,11 +101,11 @@ TEST_F(NamingHelper, EndsWhenTheProcessItServesEnds) {
                   if (helper <= 0 || !writes(root, "text")) return 1;
                   // A grandchild that outlives this process reports whether
                   // the helper is still there a moment after it ended.
+                  const pid_t served = getpid();
                   const pid_t watcher = fork();
                   if (watcher == 0) {
                       close_range(3, ~0U, 0);  // the helper's channel among them
-                      const pid_t parent = getppid();
-                      while (getppid() == parent) usleep(1000);
+                      for (int wait = 0; wait < 5000 && getppid() == served; ++wait) usleep(1000);
                       usleep(200 * 1000);
                       std::ofstream(root / "helper.state") << (runs(helper) ? "alive" : "gone");
                       _exit(0);

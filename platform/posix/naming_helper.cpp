@@ -1,26 +1,31 @@
 #include "platform/posix/naming_helper.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
+#include <string_view>
+#include <vector>
 
 namespace qelvo::platform {
 namespace {
 
-// A request is the temporary's name and its file's path, each ending in a
-// zero byte, with the temporary's descriptor passed alongside; the answer is
-// an int, 0 or an errno.
+// Each thread that names temporaries talks to the helper on a socket of its
+// own, whose far end it hands over on the first socket; so the helper can
+// answer every waiting thread each time it runs, rather than one thread at a
+// time behind a lock. A request is the temporary's name and its file's path,
+// each ending in a zero byte, with the temporary's descriptor passed
+// alongside; the answer is an int, 0 or an errno.
 constexpr std::size_t kRequestCapacity = 2 * PATH_MAX;
 
-int helper_channel = -1;  // this process's end of the socket, -1 when none
-std::mutex channel_lock;  // one request at a time
+std::atomic<int> helper_channel{-1};  // the first socket's end here, -1 when none
 
 // The temporary's descriptor arrives as one of the helper's own, which
 // /proc/self/fd names; linking through it needs no privilege.
@@ -34,10 +39,12 @@ int link_and_rename(int fd, const char* name, const char* target) {
     return failure;
 }
 
-// Reads one request; false once the other end has closed.
-bool receive_request(int channel, char* request, std::size_t& length, int& fd) {
+// Reads one message and the descriptor passed with it, if any; false once
+// the other end has closed.
+bool receive_request(int channel, char* request, std::size_t capacity, std::size_t& length,
+                     int& fd) {
     char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec bytes{request, kRequestCapacity};
+    iovec bytes{request, capacity};
     msghdr message{};
     message.msg_iov = &bytes;
     message.msg_iovlen = 1;
@@ -66,16 +73,39 @@ int answer_request(const char* request, std::size_t length, int fd, pid_t parent
     return link_and_rename(fd, request, static_cast<const char*>(name_end) + 1);
 }
 
-[[noreturn]] void serve(int channel, pid_t parent) {
+// Answers one request on a thread's socket; false once that thread has
+// closed it.
+bool answer_thread(int channel, pid_t parent) {
     char request[kRequestCapacity];
     std::size_t length = 0;
     int fd = -1;
-    while (receive_request(channel, request, length, fd)) {
-        const int result = answer_request(request, length, fd, parent);
-        if (fd >= 0) close(fd);
-        send(channel, &result, sizeof result, MSG_NOSIGNAL);
+    if (!receive_request(channel, request, sizeof request, length, fd)) return false;
+    const int result = answer_request(request, length, fd, parent);
+    if (fd >= 0) close(fd);
+    send(channel, &result, sizeof result, MSG_NOSIGNAL);
+    return true;
+}
+
+// The first socket brings the threads' sockets and, when it closes, the end
+// of the process served.
+[[noreturn]] void serve(int first, pid_t parent) {
+    std::vector<pollfd> channels{{first, POLLIN, 0}};
+    for (;;) {
+        if (poll(channels.data(), channels.size(), -1) < 0 && errno != EINTR) _exit(1);
+        for (std::size_t i = channels.size(); i-- > 1;) {
+            if (channels[i].revents != 0 && !answer_thread(channels[i].fd, parent)) {
+                close(channels[i].fd);
+                channels.erase(channels.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        if (channels[0].revents != 0) {
+            char byte;
+            std::size_t length = 0;
+            int thread_channel = -1;
+            if (!receive_request(first, &byte, sizeof byte, length, thread_channel)) _exit(0);
+            if (thread_channel >= 0) channels.push_back({thread_channel, POLLIN, 0});
+        }
     }
-    _exit(0);
 }
 
 // The helper leaves the terminal's signals and the process group to the
@@ -93,11 +123,11 @@ void detach_helper(int channel) {
     close_range(4, ~0U, 0);
 }
 
-std::optional<int> exchange(int fd, const std::string& request) {
+bool send_with_descriptor(int channel, std::string_view bytes, int fd) {
     char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec bytes{const_cast<char*>(request.data()), request.size()};
+    iovec data{const_cast<char*>(bytes.data()), bytes.size()};
     msghdr message{};
-    message.msg_iov = &bytes;
+    message.msg_iov = &data;
     message.msg_iovlen = 1;
     message.msg_control = control;
     message.msg_controllen = sizeof control;
@@ -108,21 +138,54 @@ std::optional<int> exchange(int fd, const std::string& request) {
     std::memcpy(CMSG_DATA(passed), &fd, sizeof fd);
     ssize_t sent = 0;
     do {
-        sent = sendmsg(helper_channel, &message, MSG_NOSIGNAL);
+        sent = sendmsg(channel, &message, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
-    int result = 0;
-    ssize_t got = 0;
-    if (sent == static_cast<ssize_t>(request.size())) {
-        do {
-            got = recv(helper_channel, &result, sizeof result, 0);
-        } while (got < 0 && errno == EINTR);
-    }
-    if (got == sizeof result) return result;
-    // The helper has gone: from now on temporaries are named here.
-    close(helper_channel);
-    helper_channel = -1;
-    return std::nullopt;
+    return sent == static_cast<ssize_t>(bytes.size());
 }
+
+// This thread's socket to the helper, made and handed over on first use and
+// closed when the thread ends; once the helper has gone, there is none.
+class ThreadChannel {
+  public:
+    ThreadChannel() = default;
+    ThreadChannel(const ThreadChannel&) = delete;
+    ThreadChannel& operator=(const ThreadChannel&) = delete;
+    ~ThreadChannel() { drop(); }
+
+    int get() {
+        if (fd_ < 0 && !lost_) open_channel();
+        return fd_;
+    }
+
+    void lose() {
+        drop();
+        lost_ = true;
+    }
+
+  private:
+    void open_channel() {
+        int ends[2];
+        if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return;
+        const bool handed_over = send_with_descriptor(helper_channel.load(), "+", ends[1]);
+        close(ends[1]);
+        if (handed_over) {
+            fd_ = ends[0];
+        } else {
+            close(ends[0]);
+            lost_ = true;
+        }
+    }
+
+    void drop() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+
+    int fd_ = -1;
+    bool lost_ = false;
+};
+
+thread_local ThreadChannel thread_channel;
 
 }  // namespace
 
@@ -145,14 +208,25 @@ void start_naming_helper() {
 }
 
 std::optional<int> name_through_helper(int fd, const std::string& name, const std::string& target) {
-    std::lock_guard lock(channel_lock);
-    if (helper_channel < 0) return std::nullopt;
+    if (helper_channel.load() < 0) return std::nullopt;
     std::string request = name;
     request += '\0';
     request += target;
     request += '\0';
     if (request.size() > kRequestCapacity) return std::nullopt;
-    return exchange(fd, request);
+    const int channel = thread_channel.get();
+    if (channel < 0) return std::nullopt;
+    int result = 0;
+    ssize_t got = 0;
+    if (send_with_descriptor(channel, request, fd)) {
+        do {
+            got = recv(channel, &result, sizeof result, 0);
+        } while (got < 0 && errno == EINTR);
+    }
+    if (got == sizeof result) return result;
+    // The helper has gone: from now on this thread names temporaries itself.
+    thread_channel.lose();
+    return std::nullopt;
 }
 
 }  // namespace qelvo::platform
