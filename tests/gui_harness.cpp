@@ -733,20 +733,10 @@ bool GuiApp::save_screenshot(const std::filesystem::path& file) {
 std::vector<COLORREF> screen_pixels(HWND window, const RECT& area) {
     RECT outer{};
     GetWindowRect(window, &outer);
-    const int width = area.right - area.left, height = area.bottom - area.top;
+    RECT on_screen = area;
+    OffsetRect(&on_screen, outer.left, outer.top);
     HDC screen = GetDC(nullptr);
-    HDC copy = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, screen, outer.left + area.left, outer.top + area.top,
-           SRCCOPY | CAPTUREBLT);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
+    std::vector<COLORREF> pixels = copy_pixels(screen, on_screen, SRCCOPY | CAPTUREBLT);
     ReleaseDC(nullptr, screen);
     return pixels;
 }
@@ -770,3 +760,31 @@ void replace_screenshot(GuiApp& app, const std::filesystem::path& file) {
 }  // namespace qelvo::gui_test
 
 #endif  // _WIN32 && QELVO_GUI_PATH
+
+// Outside the guard above: the in-process skin tests, built whether or not
+// the program is, read their windows with this copy as well.
+#ifdef _WIN32
+
+#include "tests/gui_harness.h"
+
+namespace qelvo::gui_test {
+
+std::vector<COLORREF> copy_pixels(HDC source, const RECT& area, DWORD raster_operation) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC copy = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ previous = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, source, area.left, area.top, raster_operation);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
+    }
+    SelectObject(copy, previous);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    return pixels;
+}
+
+}  // namespace qelvo::gui_test
+
+#endif  // _WIN32

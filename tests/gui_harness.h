@@ -185,6 +185,11 @@ bool save_screen_rectangle(const RECT& area, const std::filesystem::path& file);
 // row by row: another process's window is read where it is drawn.
 std::vector<COLORREF> screen_pixels(HWND window, const RECT& area);
 
+// A copy of the DC's pixels in the rectangle (the DC's own coordinates), row
+// by row. The in-process skin tests read their windows with it too; a copy
+// of the screen adds CAPTUREBLT to take in layered windows.
+std::vector<COLORREF> copy_pixels(HDC source, const RECT& area, DWORD raster_operation = SRCCOPY);
+
 }  // namespace qelvo::gui_test
 
 #endif  // _WIN32

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "engine/gbk_literal.h"
-#include "gdiplus/status.h"
 #include "skin/button_skin.h"
 #include "skin/gdi_holders.h"
 #include "skin/geometry.h"
@@ -326,18 +325,14 @@ TEST_F(SkinButtonProcedure, SwallowsDoubleClicksErasingAndTheFrameAndKeepsTheFoc
 TEST_F(SkinButtonObjectCounts, ThousandRepaintsOfEachKindLeaveNothingBehind) {
     SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageW(radio, BM_SETCHECK, BST_CHECKED, 0);
-    const long gdiBefore = gdi_count::live();
-    const long gdiplusBefore = gdiplus::live_objects();
-    const std::size_t dcsBefore = engine.memoryDcs.size();
+    const testing::ObjectCounts before(engine);
     const UINT states[] = {0, ODS_FOCUS, ODS_SELECTED, ODS_DISABLED, ODS_SELECTED | ODS_FOCUS};
     for (int i = 0; i < kRepetitions; ++i) {
         for (HWND button : {push, check, radio}) {
             repaintButton(button, states[i % 5], i % 2 == 0);
         }
     }
-    EXPECT_EQ(gdi_count::live(), gdiBefore);
-    EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
-    EXPECT_EQ(engine.memoryDcs.size(), dcsBefore);
+    EXPECT_TRUE(testing::counts_unchanged(before));
 }
 
 }  // namespace

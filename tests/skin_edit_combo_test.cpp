@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <string>
 
-#include "gdiplus/status.h"
 #include "skin/edit_combo_painters.h"
 #include "skin/gdi_holders.h"
 
@@ -337,8 +336,7 @@ TEST_F(SkinEditComboHover, MovesRepaintOncePerEntryEvenAcrossFamiliesSharingAnIn
 
 TEST_F(SkinEditComboObjects, ThousandRepaintsOfEachLeaveNothingBehind) {
     ASSERT_NO_FATAL_FAILURE(skin(true));
-    const long gdiBefore = gdi_count::live();
-    const long gdiplusBefore = gdiplus::live_objects();
+    const testing::ObjectCounts before;
     for (int i = 0; i < 1000; ++i) {
         for (HWND control : {scrolled, plain, dropDown, dropList}) repaint(control);
         SendMessageW(plain, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
@@ -346,8 +344,7 @@ TEST_F(SkinEditComboObjects, ThousandRepaintsOfEachLeaveNothingBehind) {
         SendMessageW(dropList, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
         SendMessageW(dropList, WM_MOUSELEAVE, 0, 0);
     }
-    EXPECT_EQ(gdi_count::live(), gdiBefore);
-    EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
+    EXPECT_TRUE(testing::counts_unchanged(before));
 }
 
 }  // namespace

@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "engine/gbk_literal.h"
-#include "gdiplus/status.h"
-#include "skin/gdi_holders.h"
 #include "ui/win32/working_set_trimmer.h"
 
 namespace qelvo::skin {
@@ -439,8 +437,7 @@ TEST_F(SkinTrimmer, SwitchingAwayTrimsOnceAndComingBackTrimsNothing) {
 TEST_F(SkinFrameObjectCounts, ThousandHoversAndHundredFullRendersLeaveNothingBehind) {
     ASSERT_NO_FATAL_FAILURE(skin_main_window());
     ASSERT_NO_FATAL_FAILURE(show());
-    const long gdiBefore = gdi_count::live();
-    const long gdiplusBefore = gdiplus::live_objects();
+    const testing::ObjectCounts before;
     for (int i = 0; i < 1000; ++i) {
         point_at(1 + i % 2);
         tick(kFadeSteps);
@@ -454,8 +451,7 @@ TEST_F(SkinFrameObjectCounts, ThousandHoversAndHundredFullRendersLeaveNothingBeh
         UpdateWindow(window);
     }
     EXPECT_EQ(record->needsFullRender, 0) << "the renders did not run";
-    EXPECT_EQ(gdi_count::live(), gdiBefore);
-    EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
+    EXPECT_TRUE(testing::counts_unchanged(before));
 }
 
 }  // namespace

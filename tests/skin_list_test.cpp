@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "gdiplus/status.h"
 #include "skin/gdi_holders.h"
 
 namespace qelvo::skin {
@@ -345,9 +344,7 @@ TEST_F(SkinListObjectCounts, ThousandRepaintsOfEachClassLeaveNothingBehind) {
     HWND date = add(DATETIMEPICK_CLASSW, WS_BORDER, 220, 320, kWidth, 24);
     ASSERT_NO_FATAL_FAILURE(skin_and_show(true));
     drain_messages();
-    const long gdiBefore = gdi_count::live();
-    const long gdiplusBefore = gdiplus::live_objects();
-    const std::size_t dcsBefore = engine.memoryDcs.size();
+    const testing::ObjectCounts before(engine);
     for (HWND control : {listBox, combo_list_of(simple), view, tree, address, date}) {
         ASSERT_NE(list_record(control), nullptr);
         for (int i = 0; i < 1000; ++i) {
@@ -356,9 +353,7 @@ TEST_F(SkinListObjectCounts, ThousandRepaintsOfEachClassLeaveNothingBehind) {
         }
         drain_messages();
     }
-    EXPECT_EQ(gdi_count::live(), gdiBefore);
-    EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
-    EXPECT_EQ(engine.memoryDcs.size(), dcsBefore);
+    EXPECT_TRUE(testing::counts_unchanged(before));
 }
 
 }  // namespace

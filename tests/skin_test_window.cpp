@@ -4,6 +4,12 @@
 
 #include <commctrl.h>
 
+#include <ostream>
+#include <sstream>
+
+#include "gdiplus/status.h"
+#include "skin/gdi_holders.h"
+
 namespace qelvo::skin::testing {
 
 bool register_test_class(const wchar_t* className, WNDPROC procedure, DWORD commonControls) {
@@ -59,22 +65,6 @@ HWND combo_list_of(HWND combo) {
     return GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
 }
 
-std::vector<COLORREF> copy_pixels(HDC source, const RECT& area) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    HDC copy = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ previous = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, source, area.left, area.top, SRCCOPY);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(copy, x, y));
-    }
-    SelectObject(copy, previous);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    return pixels;
-}
-
 std::vector<COLORREF> window_pixels(HWND control, const RECT& area) {
     HDC screen = GetWindowDC(control);
     std::vector<COLORREF> pixels = copy_pixels(screen, area);
@@ -117,6 +107,33 @@ void show_skinned(HWND window, const SkinWindow& record) {
     ShowWindow(window, SW_SHOWNOACTIVATE);
     UpdateWindow(window);
     ASSERT_NE(record.backgroundLayer.dc, nullptr) << "no background layer was rendered";
+}
+
+ObjectCounts::ObjectCounts()
+    : gdiObjects(gdi_count::live()), gdiplusObjects(gdiplus::live_objects()) {}
+
+ObjectCounts::ObjectCounts(const SkinEngine& engine) : ObjectCounts() {
+    this->engine = &engine;
+    memoryDcs = engine.memoryDcs.size();
+}
+
+namespace {
+
+template <typename Count>
+void describe_change(std::ostream& out, const char* what, Count before, Count now) {
+    if (now != before) out << " " << what << " " << before << " before, " << now << " now;";
+}
+
+}  // namespace
+
+::testing::AssertionResult counts_unchanged(const ObjectCounts& before) {
+    const ObjectCounts now = before.engine ? ObjectCounts(*before.engine) : ObjectCounts();
+    std::ostringstream changes;
+    describe_change(changes, "GDI objects", before.gdiObjects, now.gdiObjects);
+    describe_change(changes, "GDI+ objects", before.gdiplusObjects, now.gdiplusObjects);
+    describe_change(changes, "memory DCs", before.memoryDcs, now.memoryDcs);
+    if (changes.str().empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "changed:" << changes.str();
 }
 
 void SkinEngineFixture::start_engine() {

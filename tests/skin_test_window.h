@@ -1,6 +1,7 @@
 // What the in-process skin tests share: the test window class and the
 // windows made of it, the properties and procedures the skin leaves on a
-// control, copies of what a window shows, and a fixture owning the engine.
+// control, copies of what a window shows, the object counts a thousand
+// paints must leave as they were, and a fixture owning the engine.
 #pragma once
 
 #ifdef _WIN32
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "skin/skin_engine.h"
+#include "tests/gui_harness.h"
 
 namespace qelvo::skin::testing {
 
@@ -46,8 +48,9 @@ const Record* record_of(const std::vector<Record>& records, HWND control) {
     return found == records.end() ? nullptr : &*found;
 }
 
-// A copy of the DC's pixels in the rectangle, row by row.
-std::vector<COLORREF> copy_pixels(HDC source, const RECT& area);
+// A copy of the DC's pixels in the rectangle, row by row: the GUI harness's
+// copy, which reads the screen for the tests that drive the program.
+using gui_test::copy_pixels;
 // The same through the control's window DC, in window coordinates.
 std::vector<COLORREF> window_pixels(HWND control, const RECT& area);
 COLORREF window_pixel(HWND control, int x, int y);
@@ -74,6 +77,23 @@ void fill_window_area(HWND control, const RECT& area, COLORREF colour);
 // Shows the skinned window without taking the focus; the showing renders
 // its layers, and a failure says when the background layer is missing.
 void show_skinned(HWND window, const SkinWindow& record);
+
+// The GDI objects the skin counts and the GDI+ objects the wrappers own, as
+// they are when the record is made; made with the engine, the memory DCs it
+// has registered too. Whatever a thousand paints make, they must release.
+struct ObjectCounts {
+    ObjectCounts();
+    explicit ObjectCounts(const SkinEngine& engine);
+
+    long gdiObjects = 0;
+    long gdiplusObjects = 0;
+    const SkinEngine* engine = nullptr;  // null: the memory DCs are not counted
+    std::size_t memoryDcs = 0;
+};
+
+// Success when each count the record holds reads the same now; otherwise
+// which counts changed, and from what to what.
+::testing::AssertionResult counts_unchanged(const ObjectCounts& before);
 
 // One engine per test, made before anything the test adds to the fixture,
 // so that the windows a test makes go before the engine does.

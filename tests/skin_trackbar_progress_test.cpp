@@ -15,9 +15,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "gdiplus/status.h"
-#include "skin/gdi_holders.h"
-
 namespace qelvo::skin {
 namespace {
 
@@ -241,9 +238,7 @@ TEST_F(SkinProgressPaint, BarGrowsFromTheLeftOrTheBottomAndFillsTheTroughAtTheHi
 // --- Nothing left behind ----------------------------------------------------------
 
 TEST_F(SkinTrackbarProgressObjects, ThousandRepaintsOfEachLeaveNothingBehind) {
-    const long gdiBefore = gdi_count::live();
-    const long gdiplusBefore = gdiplus::live_objects();
-    const std::size_t dcsBefore = engine.memoryDcs.size();
+    const testing::ObjectCounts before(engine);
     for (int i = 0; i < 1000; ++i) {
         set_trackbar(trackbar, i % 101);
         set_trackbar(selectionTrackbar, (i * 7) % 101);
@@ -252,9 +247,7 @@ TEST_F(SkinTrackbarProgressObjects, ThousandRepaintsOfEachLeaveNothingBehind) {
         set_progress(verticalBar, (i * 3) % 101);
     }
     SendMessageW(trackbar, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(gdi_count::live(), gdiBefore);
-    EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
-    EXPECT_EQ(engine.memoryDcs.size(), dcsBefore);
+    EXPECT_TRUE(testing::counts_unchanged(before));
     const Capture last = capture(bar);
     EXPECT_TRUE(is_accent(last.at(4, last.height * 3 / 4))) << "the bar was not painted";
 }

@@ -15,9 +15,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "gdiplus/status.h"
-#include "skin/gdi_holders.h"
-
 namespace qelvo::skin {
 namespace {
 
@@ -268,9 +265,7 @@ TEST_F(SkinHeader, OnlyAHeaderWithButtonsLightsUpAndPressesItsItems) {
 // --- Nothing left behind ----------------------------------------------------------
 
 TEST_F(SkinUpdownHeaderObjects, ThousandRepaintsOfEachControlLeaveNothingBehind) {
-    const long gdiBefore = gdi_count::live();
-    const long gdiplusBefore = gdiplus::live_objects();
-    const std::size_t dcsBefore = engine.memoryDcs.size();
+    const testing::ObjectCounts before(engine);
     const RECT first = item_rect(resultsHeader, 0), second = item_rect(resultsHeader, 1);
     for (int i = 0; i < 1000; ++i) {
         const bool odd = i % 2 != 0;
@@ -280,9 +275,7 @@ TEST_F(SkinUpdownHeaderObjects, ThousandRepaintsOfEachControlLeaveNothingBehind)
     }
     EXPECT_EQ(record_of(skinned->updownSkins, updown)->hotHalf, 1);
     EXPECT_EQ(record_of(skinned->headerSkins, resultsHeader)->paintedHotItem, 2);
-    EXPECT_EQ(gdi_count::live(), gdiBefore);
-    EXPECT_EQ(gdiplus::live_objects(), gdiplusBefore);
-    EXPECT_EQ(engine.memoryDcs.size(), dcsBefore);
+    EXPECT_TRUE(testing::counts_unchanged(before));
 }
 
 }  // namespace
