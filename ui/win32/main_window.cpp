@@ -2,13 +2,8 @@
 
 #include <windows.h>
 
-// The COM declarations GDI+ needs (IStream, PROPID) come before it.
-#include <objidl.h>
-
 #include <commctrl.h>
-#include <gdiplus.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +17,7 @@
 #include "resources/resource_ids.h"
 #include "resources/skin_images.h"
 #include "ui/input_history.h"
+#include "ui/win32/pen_picture.h"
 #include "ui/win32/shell_actions.h"
 #include "ui/win32/wide_text.h"
 
@@ -159,73 +155,6 @@ HFONT create_window_font() {
     return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// A stream over a copy of a resource's bytes; GDI+ reads images from streams.
-IStream* resource_stream(HINSTANCE instance, int id) {
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_RCDATA);
-    if (!found) return nullptr;
-    const DWORD size = SizeofResource(instance, found);
-    HGLOBAL loaded = LoadResource(instance, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes || size == 0) return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!copy) return nullptr;
-    std::memcpy(GlobalLock(copy), bytes, size);
-    GlobalUnlock(copy);
-    IStream* stream = nullptr;
-    if (CreateStreamOnHGlobal(copy, TRUE, &stream) != S_OK) {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    return stream;
-}
-
-// The image drawn over a solid background into a plain bitmap, which a
-// static control shows without any alpha handling of its own.
-HBITMAP flatten_image(Gdiplus::GpImage* image, COLORREF background) {
-    namespace gdip = Gdiplus::DllExports;
-    UINT width = 0;
-    UINT height = 0;
-    gdip::GdipGetImageWidth(image, &width);
-    gdip::GdipGetImageHeight(image, &height);
-    if (width == 0 || height == 0) return nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap =
-        CreateCompatibleBitmap(screen, static_cast<int>(width), static_cast<int>(height));
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    const RECT area{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(memory, &area, brush);
-    DeleteObject(brush);
-    Gdiplus::GpGraphics* graphics = nullptr;
-    if (gdip::GdipCreateFromHDC(memory, &graphics) == Gdiplus::Ok) {
-        gdip::GdipDrawImageRectI(graphics, image, 0, 0, static_cast<INT>(width),
-                                 static_cast<INT>(height));
-        gdip::GdipDeleteGraphics(graphics);
-    }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
-
-// Null when GDI+ is not started or the resource is missing (a test program
-// that links the window carries no resources).
-HBITMAP bitmap_from_image_resource(HINSTANCE instance, int id, COLORREF background) {
-    namespace gdip = Gdiplus::DllExports;
-    IStream* stream = resource_stream(instance, id);
-    if (!stream) return nullptr;
-    HBITMAP bitmap = nullptr;
-    Gdiplus::GpBitmap* image = nullptr;
-    if (gdip::GdipCreateBitmapFromStream(stream, &image) == Gdiplus::Ok) {
-        bitmap = flatten_image(image, background);
-        gdip::GdipDisposeImage(image);
-    }
-    // GDI+ reads from the stream until the image is disposed.
-    stream->Release();
-    return bitmap;
-}
-
 void add_columns(HWND list, const ControlLayout& entry) {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (std::size_t i = 0; i < entry.columns.size(); ++i) {
@@ -254,7 +183,6 @@ MainWindow::~MainWindow() {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
-    if (picture_) DeleteObject(picture_);
     if (small_icon_) DestroyIcon(small_icon_);
     if (font_) DeleteObject(font_);  // stock objects ignore it
 }
@@ -419,14 +347,9 @@ HWND MainWindow::create_control(std::size_t index, HWND parent) {
 }
 
 // The pen only shows over the field of the focused text combo, left of its
-// drop button, and a static control draws its bitmap opaque: the GIF's
-// transparent pixels take the field's colour, so the field shows through
-// them (the face colour would stand out as a grey block).
+// drop button; its transparent pixels show that field.
 void MainWindow::load_picture(HWND picture) {
-    picture_ = bitmap_from_image_resource(instance_, kEditIconResource, GetSysColor(COLOR_WINDOW));
-    if (picture_) {
-        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
-    }
+    attach_pen_picture(picture, image_resource_pixels(instance_, kEditIconResource));
 }
 
 // The window's "created" event: the skin, then the input histories, into

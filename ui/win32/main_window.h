@@ -76,7 +76,6 @@ class MainWindow {
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
-    HBITMAP picture_ = nullptr;
     HICON small_icon_ = nullptr;
 };
 
