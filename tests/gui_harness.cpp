@@ -730,6 +730,14 @@ bool GuiApp::save_screenshot(const std::filesystem::path& file) {
     return save_screen_rectangle(area, file);
 }
 
+RECT area_in_window(HWND window, HWND control) {
+    RECT outer{}, inner{};
+    GetWindowRect(window, &outer);
+    GetWindowRect(control, &inner);
+    return RECT{inner.left - outer.left, inner.top - outer.top, inner.right - outer.left,
+                inner.bottom - outer.top};
+}
+
 std::vector<COLORREF> screen_pixels(HWND window, const RECT& area) {
     RECT outer{};
     GetWindowRect(window, &outer);

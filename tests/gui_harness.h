@@ -184,6 +184,8 @@ bool save_screen_rectangle(const RECT& area, const std::filesystem::path& file);
 // What the screen shows of the window in the area (window coordinates),
 // row by row: another process's window is read where it is drawn.
 std::vector<COLORREF> screen_pixels(HWND window, const RECT& area);
+// A control's area in the coordinates of a window's top left corner.
+RECT area_in_window(HWND window, HWND control);
 
 // A copy of the DC's pixels in the rectangle (the DC's own coordinates), row
 // by row. The in-process skin tests read their windows with it too; a copy

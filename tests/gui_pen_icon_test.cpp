@@ -82,14 +82,6 @@ bool near_colour(COLORREF a, COLORREF b) {
            std::abs(GetBValue(a) - GetBValue(b)) <= kTolerance;
 }
 
-RECT area_in_window(HWND window, HWND control) {
-    RECT outer{}, inner{};
-    GetWindowRect(window, &outer);
-    GetWindowRect(control, &inner);
-    return RECT{inner.left - outer.left, inner.top - outer.top, inner.right - outer.left,
-                inner.bottom - outer.top};
-}
-
 // What the screen shows of the pen and, left of it, of the field beside it,
 // taken in one copy so that both come from the same paint.
 struct PenPicture {

@@ -736,15 +736,6 @@ TEST_F(GuiWindow, EachPanelIsSavedAsAScreenshot) {
     }
 }
 
-// The control's area in the main window's coordinates.
-RECT area_in_window(HWND window, HWND control) {
-    RECT outer{}, inner{};
-    GetWindowRect(window, &outer);
-    GetWindowRect(control, &inner);
-    return RECT{inner.left - outer.left, inner.top - outer.top, inner.right - outer.left,
-                inner.bottom - outer.top};
-}
-
 long dark_pixels(const std::vector<COLORREF>& pixels) {
     return std::ranges::count_if(pixels, [](COLORREF pixel) {
         return GetRValue(pixel) < 110 && GetGValue(pixel) < 110 && GetBValue(pixel) < 110;
