@@ -37,7 +37,9 @@ bool probe_agrees(const ByteSearch::Probe& probe, const char* at) {
 // How common a byte is in the texts this tool searches, on a rough scale:
 // English words and code, GBK text (lead and second bytes from 0x81 up), and
 // Chinese UTF-8, where the lead bytes 0xE4 to 0xE9 of the common characters
-// make up a third of all bytes. Comparing the rarest bytes of the sought text
+// make up a third of all bytes and the continuation bytes 0x80 to 0xBF most
+// of the rest, after every lead byte: a lead byte paired with a later byte
+// is far rarer than two continuation bytes. Comparing the rarest bytes of the sought text
 // keeps the candidates few.
 int commonness(char byte) {
     constexpr std::string_view kCommonestLetters = "etaoinsrhld";
@@ -52,7 +54,8 @@ int commonness(char byte) {
     if (kCodePunctuation.find(byte) != std::string_view::npos) return 100;
     if (value >= 'A' && value <= 'Z') return 80;
     if (value >= 0xF0) return 30;
-    if (value >= 0x80) return 60;
+    if (value >= 0xC0) return 60;
+    if (value >= 0x80) return 130;
     return value < 0x20 || value == 0x7F ? 1 : 40;
 }
 
