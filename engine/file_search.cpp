@@ -97,14 +97,9 @@ FirstFound FileSearch::first_in_piece(const char* begin, const char* end) const 
     if (plan_->method != SearchMethod::gbk_bytes) {
         return plan_->presence->find_first(shifting, begin, end, [](const char*) { return true; });
     }
-    const char* known = begin;
-    return plan_->presence->find_first(shifting, begin, end, [&known](const char* at) {
-        if (begins_gbk_character(known, at)) return true;
-        // A second byte: the next byte begins a character, and the look-back
-        // of later candidates stops there.
-        known = at + 1;
-        return false;
-    });
+    GbkCharacterStarts starts(begin);
+    return plan_->presence->find_first(
+        shifting, begin, end, [&starts](const char* at) { return starts.begins_character(at); });
 }
 
 // Where the next piece must start so that no match, and no character that

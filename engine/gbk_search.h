@@ -23,6 +23,24 @@ inline const char* gbk_character_start_at_or_before(const char* known, const cha
     return begins_gbk_character(known, at) ? at : at - 1;
 }
 
+// Tells of occurrences met in text order whether each begins a character,
+// in a text whose first byte begins one. An occurrence that begins at a
+// second byte shows that the next byte begins a character, so the look-back
+// for later ones stops there and the whole stays linear in the text.
+class GbkCharacterStarts {
+  public:
+    explicit GbkCharacterStarts(const char* from) : known_(from) {}
+
+    bool begins_character(const char* at) {
+        if (begins_gbk_character(known_, at)) return true;
+        known_ = at + 1;
+        return false;
+    }
+
+  private:
+    const char* known_;
+};
+
 // The first occurrence beginning at a character start in [from, end), where
 // from begins a character, or nullptr. Linear in the text however many
 // occurrences fall inside characters.

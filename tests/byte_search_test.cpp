@@ -338,14 +338,10 @@ TEST_P(ByteSearchScan, FindFirstMeetsZeroBytesMatchesAndTheOtherTextInTheirOrder
         std::size_t expected_at = kNone;
         const FirstFound::Kind expected =
             expected_first(searched, 0, needle, ignore_case, other, gbk_starts, expected_at);
-        const char* known = block.at(0);
-        const FirstFound found =
-            search.find_first(other.empty() ? nullptr : &other_search, block.at(0),
-                              block.at(range.end), [&](const char* at) {
-                                  if (!gbk_starts || begins_gbk_character(known, at)) return true;
-                                  known = at + 1;
-                                  return false;
-                              });
+        GbkCharacterStarts starts(block.at(0));
+        const FirstFound found = search.find_first(
+            other.empty() ? nullptr : &other_search, block.at(0), block.at(range.end),
+            [&](const char* at) { return !gbk_starts || starts.begins_character(at); });
         const std::string context = describe(range, needle, ignore_case, 0) + "\nother " +
                                     byte_literal(other) + (gbk_starts ? " at GBK starts" : "");
         ASSERT_EQ(found.kind, expected) << context;
