@@ -39,28 +39,55 @@ int link_and_rename(int fd, const char* name, const char* target) {
     return failure;
 }
 
+// A message of bytes with room for one descriptor passed beside them.
+class DescriptorMessage {
+  public:
+    DescriptorMessage(void* bytes, std::size_t size) : bytes_{bytes, size} {
+        header_.msg_iov = &bytes_;
+        header_.msg_iovlen = 1;
+        header_.msg_control = control_;
+        header_.msg_controllen = sizeof control_;
+    }
+    DescriptorMessage(const DescriptorMessage&) = delete;
+    DescriptorMessage& operator=(const DescriptorMessage&) = delete;
+
+    msghdr* header() { return &header_; }
+
+    void pass(int fd) {
+        cmsghdr* passed = CMSG_FIRSTHDR(&header_);
+        passed->cmsg_level = SOL_SOCKET;
+        passed->cmsg_type = SCM_RIGHTS;
+        passed->cmsg_len = CMSG_LEN(sizeof fd);
+        std::memcpy(CMSG_DATA(passed), &fd, sizeof fd);
+    }
+
+    // The descriptor a received message brought, or -1.
+    int passed() {
+        const cmsghdr* passed = CMSG_FIRSTHDR(&header_);
+        if (passed == nullptr || passed->cmsg_type != SCM_RIGHTS) return -1;
+        int fd = -1;
+        std::memcpy(&fd, CMSG_DATA(passed), sizeof fd);
+        return fd;
+    }
+
+  private:
+    char control_[CMSG_SPACE(sizeof(int))] = {};
+    iovec bytes_;
+    msghdr header_{};
+};
+
 // Reads one message and the descriptor passed with it, if any; false once
 // the other end has closed.
 bool receive_request(int channel, char* request, std::size_t capacity, std::size_t& length,
                      int& fd) {
-    char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec bytes{request, capacity};
-    msghdr message{};
-    message.msg_iov = &bytes;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
+    DescriptorMessage message(request, capacity);
     ssize_t got = 0;
     do {
-        got = recvmsg(channel, &message, MSG_CMSG_CLOEXEC);
+        got = recvmsg(channel, message.header(), MSG_CMSG_CLOEXEC);
     } while (got < 0 && errno == EINTR);
     if (got <= 0) return false;
     length = static_cast<std::size_t>(got);
-    fd = -1;
-    if (const cmsghdr* passed = CMSG_FIRSTHDR(&message);
-        passed != nullptr && passed->cmsg_type == SCM_RIGHTS) {
-        std::memcpy(&fd, CMSG_DATA(passed), sizeof fd);
-    }
+    fd = message.passed();
     return true;
 }
 
@@ -124,21 +151,11 @@ void detach_helper(int channel) {
 }
 
 bool send_with_descriptor(int channel, std::string_view bytes, int fd) {
-    char control[CMSG_SPACE(sizeof(int))] = {};
-    iovec data{const_cast<char*>(bytes.data()), bytes.size()};
-    msghdr message{};
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* passed = CMSG_FIRSTHDR(&message);
-    passed->cmsg_level = SOL_SOCKET;
-    passed->cmsg_type = SCM_RIGHTS;
-    passed->cmsg_len = CMSG_LEN(sizeof fd);
-    std::memcpy(CMSG_DATA(passed), &fd, sizeof fd);
+    DescriptorMessage message(const_cast<char*>(bytes.data()), bytes.size());
+    message.pass(fd);
     ssize_t sent = 0;
     do {
-        sent = sendmsg(channel, &message, MSG_NOSIGNAL);
+        sent = sendmsg(channel, message.header(), MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
     return sent == static_cast<ssize_t>(bytes.size());
 }
