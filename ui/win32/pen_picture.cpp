@@ -68,7 +68,7 @@ COLORREF blended(unsigned argb, COLORREF under) {
 
 struct FieldSearch {
     POINT centre;
-    HWND found = nullptr;
+    bool found = false;
 };
 
 BOOL CALLBACK look_for_field(HWND window, LPARAM search_pointer) {
@@ -79,15 +79,15 @@ BOOL CALLBACK look_for_field(HWND window, LPARAM search_pointer) {
     GetWindowRect(window, &area);
     if (IsWindowVisible(window) && lstrcmpiW(name, WC_COMBOBOXW) == 0 &&
         PtInRect(&area, search.centre)) {
-        search.found = window;
+        search.found = true;
         return FALSE;
     }
     return TRUE;
 }
 
-// The visible text combo the picture lies over, wherever it is in the
-// window's tree of controls.
-HWND field_under(HWND picture) {
+// Whether the picture lies over a visible text combo, wherever that is in
+// the window's tree of controls.
+bool lies_over_field(HWND picture) {
     RECT shown{};
     GetWindowRect(picture, &shown);
     FieldSearch search{{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2}};
@@ -116,7 +116,7 @@ COLORREF field_colour_beside(HWND picture) {
 
 // Over a field, the field's colour; elsewhere the picture's own background.
 void fill_background(HWND picture, HDC dc, const RECT& area) {
-    if (field_under(picture)) {
+    if (lies_over_field(picture)) {
         HBRUSH brush = CreateSolidBrush(field_colour_beside(picture));
         FillRect(dc, &area, brush);
         DeleteObject(brush);
