@@ -13,9 +13,13 @@ bool has_text_extension(std::string_view path) {
         "*.txt|*.html|*.htm|*.cgi|*.asp|*.php|*.php3|*.jsp|*.java|*.xml|*.css|*.js|*.aspx|"
         "*.asa|*.asax|*.cs|*.vb|*.vbs|*.pas|*.dpr|*.cpp|*.c|*.h|*.hpp|*.rc|*.reg|*.ini|*.diz|"
         "*.nfo|*.bat|*.rpk";
+    // A dot is never the second byte of a GBK character, and the list is
+    // ASCII, where every byte begins a character: plain byte searches find
+    // what character searches would, without preparing a search per file.
+    const std::size_t dot = path.rfind('.');
     std::string extension = ".";
-    extension += text::text_after_last(path, ".");
-    return text::find_text(kTextExtensions, extension) != text::kNotFound;
+    if (dot != std::string_view::npos) extension += path.substr(dot + 1);
+    return kTextExtensions.find(extension) != std::string_view::npos;
 }
 
 }  // namespace qelvo

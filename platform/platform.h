@@ -59,9 +59,10 @@ bool write_file_atomic(std::string_view path, std::string_view bytes);
 class InputFile {
   public:
     // How the file is found. through_last_directory opens the name inside the
-    // directory this thread last opened a file in that way, which it keeps
-    // open, instead of walking the whole path again: far cheaper for the
-    // many files of one directory, but a directory renamed or replaced in the
+    // directory this thread last opened a file in that way, which stays open
+    // (and is shared with the other threads there), instead of walking the
+    // whole path again: far cheaper for the many files of one directory, but
+    // a directory renamed or replaced in the
     // meantime goes unnoticed, so it suits a first look whose finds are
     // confirmed by path. Windows always goes by path.
     enum class Lookup { by_path, through_last_directory };

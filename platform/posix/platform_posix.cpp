@@ -26,6 +26,7 @@
 #include "platform/failure.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
+#include "platform/posix/directory_handles.h"
 #include "platform/posix/naming_helper.h"
 
 namespace qelvo::platform {
@@ -467,50 +468,6 @@ std::optional<std::string> read_file(std::string_view path) {
     return content;
 }
 
-namespace {
-
-// The directory a thread last opened a file in through it, held open so that
-// opening the next file there looks up one name instead of the whole path.
-class LastDirectory {
-  public:
-    LastDirectory() = default;
-    LastDirectory(const LastDirectory&) = delete;
-    LastDirectory& operator=(const LastDirectory&) = delete;
-    ~LastDirectory() { forget(); }
-
-    int open_file(const std::string& host, int flags) {
-        const std::size_t slash = host.rfind('/');
-        const std::string_view directory = std::string_view(host).substr(0, slash + 1);
-        if (directory != directory_) {
-            forget();
-            fd_ = open(std::string(directory).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-            if (fd_ >= 0) {
-                directory_ = directory;
-            }
-        }
-        if (fd_ < 0) {
-            return open(host.c_str(), flags);
-        }
-        return openat(fd_, host.c_str() + slash + 1, flags);
-    }
-
-  private:
-    void forget() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-        fd_ = -1;
-        directory_.clear();
-    }
-
-    int fd_ = -1;
-    std::string directory_;
-};
-
-thread_local LastDirectory last_directory;
-
-}  // namespace
-
 InputFile::InputFile(std::string_view path, Lookup lookup) {
     const std::optional<std::string> host = host_path(path);
     if (!host) {
@@ -520,7 +477,7 @@ InputFile::InputFile(std::string_view path, Lookup lookup) {
     // path is a fifo; regular files ignore the flag.
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     if (lookup == Lookup::through_last_directory) {
-        handle_ = last_directory.open_file(*host, kFlags);
+        handle_ = open_through_directory(*host, kFlags);
         opened_by_path_ = false;
         return;
     }
