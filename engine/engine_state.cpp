@@ -4,6 +4,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/platform.h"
+
 namespace qelvo {
 
 bool start_detached_thread(std::function<void()> entry) {
@@ -35,6 +37,9 @@ void EngineState::empty_list_for_panel_switch() {
 
 std::shared_ptr<Run> EngineState::begin_run(RunFlags flags, std::string_view job,
                                             const std::function<void()>& also_locked) {
+    // A directory renamed or replaced since an earlier run is opened anew,
+    // even while a thread of that run still holds it.
+    platform::renew_directory_lookups();
     std::lock_guard lock(current_mutex_);
     current_ = std::make_shared<Run>(++last_id_, flags);
     current_id_.store(current_->id());

@@ -139,6 +139,11 @@ bool make_directory(std::string_view path);
 bool exists(std::string_view path);
 bool directory_exists(std::string_view path);
 
+// Files opened through_last_directory from now on find their directories
+// anew instead of sharing the descriptors that threads still hold, so that a
+// new run sees the tree as it is when it starts.
+void renew_directory_lookups();
+
 // Process-wide settings for work on whole files: called once at start by
 // every front end, while the process has one thread only.
 void prepare_process();

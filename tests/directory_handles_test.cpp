@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace qelvo::platform {
 namespace {
 
@@ -97,6 +99,35 @@ TEST_F(DirectoryHandles, ADirectoryReplacedAfterItsThreadsEndedIsOpenedAnew) {
     std::string after;
     std::thread([&] { after = read_through_directory(host("a.txt")); }).join();
     EXPECT_EQ(after, "replaced");
+    fs::remove_all(root_.string() + ".old");
+}
+
+// A thread still holding the old directory (one of a stopped run, finishing
+// its file) shares it with threads that come later, until lookups are
+// renewed.
+TEST_F(DirectoryHandles, RenewedLookupsOpenADirectoryReplacedWhileAThreadStillHoldsIt) {
+    std::barrier opened(2);
+    std::barrier may_end(2);
+    std::thread holder([&] {
+        EXPECT_EQ(read_through_directory(host("a.txt")), "first");
+        opened.arrive_and_wait();
+        may_end.arrive_and_wait();
+    });
+    opened.arrive_and_wait();
+    fs::rename(root_, root_.string() + ".old");
+    fs::create_directory(root_);
+    write("a.txt", "replaced");
+
+    std::string shared;
+    std::thread([&] { shared = read_through_directory(host("a.txt")); }).join();
+    renew_directory_lookups();
+    std::string renewed;
+    std::thread([&] { renewed = read_through_directory(host("a.txt")); }).join();
+    may_end.arrive_and_wait();
+    holder.join();
+
+    EXPECT_EQ(shared, "first");
+    EXPECT_EQ(renewed, "replaced");
     fs::remove_all(root_.string() + ".old");
 }
 

@@ -45,6 +45,11 @@ class HeldDirectories {
         return handle;
     }
 
+    void forget() {
+        std::lock_guard lock(lock_);
+        held_.clear();
+    }
+
   private:
     struct Entry {
         std::string directory;
@@ -90,5 +95,7 @@ thread_local LastDirectory last_directory;
 int open_through_directory(const std::string& host, int flags) {
     return last_directory.open_file(host, flags);
 }
+
+void forget_held_directories() { held_directories().forget(); }
 
 }  // namespace qelvo::platform

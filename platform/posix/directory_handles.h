@@ -19,4 +19,8 @@ namespace qelvo::platform {
 // with errno set.
 int open_through_directory(const std::string& host, int flags);
 
+// Later opens find their directories anew; the threads holding a
+// descriptor now go on using it until they move on or end.
+void forget_held_directories();
+
 }  // namespace qelvo::platform

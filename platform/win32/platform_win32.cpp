@@ -690,6 +690,9 @@ bool directory_exists(std::string_view path) {
 // The Windows heap keeps freed blocks for reuse by itself.
 void prepare_process() {}
 
+// Every file is opened by its whole path here.
+void renew_directory_lookups() {}
+
 std::string executable_directory() {
     std::wstring module(MAX_PATH, L'\0');
     for (;;) {
