@@ -62,9 +62,9 @@ class InputFile {
     // directory this thread last opened a file in that way, which stays open
     // (and is shared with the other threads there), instead of walking the
     // whole path again: far cheaper for the many files of one directory, but
-    // a directory renamed or replaced in the
-    // meantime goes unnoticed, so it suits a first look whose finds are
-    // confirmed by path. Windows always goes by path.
+    // a directory renamed or replaced in the meantime goes unnoticed, so it
+    // suits a first look whose finds are confirmed by path. Windows always
+    // goes by path.
     enum class Lookup { by_path, through_last_directory };
 
     explicit InputFile(std::string_view path, Lookup lookup = Lookup::by_path);

@@ -10,14 +10,13 @@
 #include <unistd.h>
 
 #include <barrier>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/temp_tree.h"
 
 namespace qelvo::platform {
 namespace {
@@ -27,17 +26,14 @@ namespace fs = std::filesystem;
 class DirectoryHandles : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string name = (fs::temp_directory_path() / "qelvo-dirs-XXXXXX").string();
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        root_ = fs::path(name) / "d";
-        fs::create_directory(root_);
+        tree_.make_directory("d");
         write("a.txt", "first");
         write("b.txt", "second");
+        root_ = tree_.native("d");
     }
-    void TearDown() override { fs::remove_all(root_.parent_path()); }
 
     void write(const std::string& name, const std::string& content) const {
-        std::ofstream(root_ / name, std::ios::binary) << content;
+        tree_.write("d\\" + name, content);
     }
 
     std::string host(const std::string& name) const { return (root_ / name).string(); }
@@ -62,6 +58,7 @@ class DirectoryHandles : public ::testing::Test {
         return got < 0 ? "(not read)" : std::string(buffer, static_cast<std::size_t>(got));
     }
 
+    qelvo::testing::TempTree tree_;
     fs::path root_;
 };
 
@@ -99,7 +96,6 @@ TEST_F(DirectoryHandles, ADirectoryReplacedAfterItsThreadsEndedIsOpenedAnew) {
     std::string after;
     std::thread([&] { after = read_through_directory(host("a.txt")); }).join();
     EXPECT_EQ(after, "replaced");
-    fs::remove_all(root_.string() + ".old");
 }
 
 // A thread still holding the old directory (one of a stopped run, finishing
@@ -128,13 +124,12 @@ TEST_F(DirectoryHandles, RenewedLookupsOpenADirectoryReplacedWhileAThreadStillHo
 
     EXPECT_EQ(shared, "first");
     EXPECT_EQ(renewed, "replaced");
-    fs::remove_all(root_.string() + ".old");
 }
 
 TEST_F(DirectoryHandles, AThreadMovingOnToAnotherDirectoryLetsTheFirstGo) {
-    const fs::path other = root_.parent_path() / "e";
-    fs::create_directory(other);
-    std::ofstream(other / "c.txt", std::ios::binary) << "third";
+    tree_.make_directory("e");
+    tree_.write("e\\c.txt", "third");
+    const fs::path other = tree_.native("e");
     int while_elsewhere = -1;
     std::thread([&] {
         EXPECT_EQ(read_through_directory(host("a.txt")), "first");

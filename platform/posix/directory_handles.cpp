@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace qelvo::platform {
 namespace {
 
@@ -96,6 +98,6 @@ int open_through_directory(const std::string& host, int flags) {
     return last_directory.open_file(host, flags);
 }
 
-void forget_held_directories() { held_directories().forget(); }
+void renew_directory_lookups() { held_directories().forget(); }
 
 }  // namespace qelvo::platform

@@ -5,8 +5,9 @@
 // a run move through the walk's directories together, so the descriptor is
 // shared: the first thread to reach a directory opens it, the others take
 // the same descriptor while any of them still holds it, and the last to
-// leave closes it. Nothing outlives the threads that use it, so a later run
-// never meets a directory renamed or replaced in between.
+// leave closes it. Each run renews the lookups (renew_directory_lookups), so
+// it never shares a descriptor that a thread of an earlier run still holds
+// of a directory renamed or replaced since.
 #pragma once
 
 #include <string>
@@ -18,9 +19,5 @@ namespace qelvo::platform {
 // can be opened; by the whole path otherwise. Gives the descriptor or -1
 // with errno set.
 int open_through_directory(const std::string& host, int flags);
-
-// Later opens find their directories anew; the threads holding a
-// descriptor now go on using it until they move on or end.
-void forget_held_directories();
 
 }  // namespace qelvo::platform

@@ -642,8 +642,6 @@ bool directory_exists(std::string_view path) {
     return host && stat(host->c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-void renew_directory_lookups() { forget_held_directories(); }
-
 void prepare_process() {
     // Every worker allocates and frees a whole file's worth of memory per
     // file. glibc would hand each freed block back to the system at once
