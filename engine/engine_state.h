@@ -15,18 +15,17 @@
 #include <string_view>
 
 #include "engine/run.h"
+#include "platform/thread_start.h"
 
 namespace qelvo {
 
 // Starts a thread on an entry routine at once; false when it could not be
-// started. The default starts a detached std::thread.
+// started. The default starts a detached thread of the platform's own.
 using ThreadStarter = std::function<bool(std::function<void()>)>;
-
-bool start_detached_thread(std::function<void()> entry);
 
 class EngineState {
   public:
-    explicit EngineState(ThreadStarter starter = start_detached_thread);
+    explicit EngineState(ThreadStarter starter = platform::start_detached_thread);
 
     EngineState(const EngineState&) = delete;
     EngineState& operator=(const EngineState&) = delete;

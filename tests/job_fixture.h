@@ -36,7 +36,8 @@ class RecordingMessages : public MessageDialog {
 
 class JobTest : public ::testing::Test {
   protected:
-    explicit JobTest(ThreadStarter starter = start_detached_thread) : state(std::move(starter)) {}
+    explicit JobTest(ThreadStarter starter = platform::start_detached_thread)
+        : state(std::move(starter)) {}
     ~JobTest() override { state.wait_until_no_threads(); }
 
     // Sets a text or caption from a UTF-8 literal.

@@ -261,7 +261,7 @@ class ReplaceJobWithFailingThreadStarts : public ReplaceJob {
     ReplaceJobWithFailingThreadStarts()
         : ReplaceJob([this](std::function<void()> entry) {
               if (starts_.fetch_add(1) % 2 == 1) return false;
-              return start_detached_thread(std::move(entry));
+              return platform::start_detached_thread(std::move(entry));
           }) {}
     std::atomic<int> starts_{0};
 };
