@@ -19,9 +19,9 @@ namespace {
 // Counts routines that have run and wakes a waiter once a number is reached.
 class RanCount {
   public:
-    void add() {
+    void add(int routines = 1) {
         std::lock_guard lock(mutex_);
-        ++ran_;
+        ran_ += routines;
         changed_.notify_all();
     }
     // The count once it reaches expected, or what it is after the limit.
@@ -54,20 +54,23 @@ TEST(ThreadStart, ThreadsStartedByThreadsThatEndAtOnceAllRun) {
     constexpr int kDrivers = 300;
     constexpr int kWorkersEach = 10;
     constexpr int kThreadsEach = kWorkersEach + 1;
-    // A start that fails is counted as run, so that the waits below end, and
-    // the failure is reported on its own.
+    // A start that fails counts as run for every routine it would have
+    // started, so that the waits below end, and the failure is reported on
+    // its own.
     auto ran = std::make_shared<RanCount>();
     auto failed_starts = std::make_shared<std::atomic<int>>(0);
-    auto start_counted = [ran, failed_starts](std::function<void()> routine) {
+    auto start_counted = [ran, failed_starts](std::function<void()> routine, int routines) {
         if (start_detached_thread(std::move(routine))) return;
         ++*failed_starts;
-        ran->add();
+        ran->add(routines);
     };
     for (int d = 0; d < kDrivers; ++d) {
-        start_counted([ran, start_counted] {
-            for (int w = 0; w < kWorkersEach; ++w) start_counted([ran] { ran->add(); });
-            ran->add();
-        });
+        start_counted(
+            [ran, start_counted] {
+                for (int w = 0; w < kWorkersEach; ++w) start_counted([ran] { ran->add(); }, 1);
+                ran->add();
+            },
+            kThreadsEach);
         // A few drivers at a time, as runs come one click after another.
         if (d % 5 == 4) ran->wait_for((d + 1) * kThreadsEach, std::chrono::seconds(30));
     }

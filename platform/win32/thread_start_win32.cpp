@@ -1,9 +1,8 @@
 // Job threads start through the C runtime directly rather than through
-// std::thread. The MinGW pthreads layer under std::thread recycles the record
-// of an ended detached thread while a thread it started is still being set
-// up: when a short-lived thread (a run's driver) starts others and ends at
-// once, as every run does, now and then a new thread finds its routine gone
-// and ends without running it, or crashes on a null argument. A thread that
+// std::thread. Under the MinGW pthreads layer beneath std::thread, a thread
+// started by a short-lived thread (a run's driver starts its workers and
+// ends at once, as every run does) now and then never runs its routine, or
+// crashes in the layer's start wrapper on a null argument. A thread that
 // never ran leaves its run uncounted as ended, and whoever waits for the
 // run's threads waits forever.
 #include <windows.h>
