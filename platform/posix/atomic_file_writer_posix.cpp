@@ -1,103 +1,35 @@
-// The POSIX backend. Engine paths name drive Z: as the root of the file
-// system, the way Wine presents it; no other drive exists here, so every
-// operation on one fails. Names are GBK in the engine and UTF-8 on disk.
-#include <dirent.h>
+// Atomic writes in the POSIX backend (AtomicFileWriter, write_file_atomic and
+// copy_file): the new bytes go to a temporary file beside the file, which is
+// synced, given the file's owner and permissions, and renamed over it.
 #include <fcntl.h>
 #include <linux/magic.h>
-#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
+#include <utility>
 
-#include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
-#include "platform/posix/directory_handles.h"
+#include "platform/posix/host_paths.h"
 #include "platform/posix/naming_helper.h"
 
 namespace qelvo::platform {
 namespace {
-
-bool names_drive_z(std::string_view engine_path) {
-    return engine_path.size() >= 2 && engine_path[1] == ':' &&
-           (engine_path[0] == 'z' || engine_path[0] == 'Z');
-}
-
-void replace_all(std::string& text, char from, char to) {
-    for (char& c : text) {
-        if (c == from) {
-            c = to;
-        }
-    }
-}
-
-// The host path of an engine path on drive Z:, or nothing for any other
-// drive. Separators are swapped after conversion to UTF-8, where a backslash
-// byte is always a backslash; in GBK it may be the trail byte of a character.
-std::optional<std::string> host_path(std::string_view engine_path) {
-    if (!names_drive_z(engine_path)) {
-        return std::nullopt;
-    }
-    std::string host = codepage::gbk_to_utf8(engine_path.substr(2));
-    replace_all(host, '\\', '/');
-    if (host.empty() || host.front() != '/') {
-        // The engine only uses absolute paths, so "Z:" and "Z:name" are taken
-        // from the root rather than from some notion of a current directory.
-        host.insert(host.begin(), '/');
-    }
-    return host;
-}
-
-// The GBK form of a name read from disk, or nothing when the engine could not
-// address the entry: a backslash would split the name into two path parts
-// once the engine path is mapped back, and a name that changes on its way
-// through GBK would map back to a different file, or to none.
-std::optional<std::string> engine_name(const char* host_name) {
-    const std::string_view name(host_name);
-    if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::string gbk = codepage::utf8_to_gbk(name);
-    if (gbk != name && codepage::gbk_to_utf8(gbk) != name) {
-        return std::nullopt;
-    }
-    return gbk;
-}
-
-// Files are what stat() calls regular, so a link to a file counts as the
-// file. Directories are checked without following links, so a walk never
-// enters a linked directory and cannot loop. Anything else is left out:
-// opening a fifo for reading would block a worker indefinitely. The type from
-// readdir settles most entries without a stat call.
-bool is_entry_of_kind(int directory_fd, const dirent& entry, EntryKind kind) {
-    struct stat status {};
-    if (kind == EntryKind::files) {
-        if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
-            return entry.d_type == DT_REG;
-        }
-        return fstatat(directory_fd, entry.d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
-    }
-    if (entry.d_type == DT_DIR) {
-        return true;
-    }
-    return entry.d_type == DT_UNKNOWN &&
-           fstatat(directory_fd, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISDIR(status.st_mode);
-}
 
 bool write_all(int fd, std::string_view bytes) {
     if (const int injected = injected_failure(FileCall::write)) {
@@ -386,159 +318,7 @@ bool commit_temporary(WriterState& state) {
     return ok;
 }
 
-std::optional<std::string> read_all(int fd, std::size_t expected_size) {
-    // One byte more than expected lets the end be seen without regrowing.
-    std::string content(expected_size + 1, '\0');
-    std::size_t used = 0;
-    for (;;) {
-        if (used == content.size()) {
-            content.resize(content.size() * 2);
-        }
-        const ssize_t got = read(fd, content.data() + used, content.size() - used);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        used += static_cast<std::size_t>(got);
-    }
-    content.resize(used);
-    return content;
-}
-
 }  // namespace
-
-bool list_directory(std::string_view directory, const DirectoryVisitor& visit) {
-    const std::optional<std::string> host = host_path(directory);
-    if (!host) {
-        return false;
-    }
-    DIR* stream = opendir(host->c_str());
-    if (stream == nullptr) {
-        return false;
-    }
-    const int directory_fd = dirfd(stream);
-    bool complete = true;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = readdir(stream);
-        if (entry == nullptr) {
-            complete = errno == 0;
-            break;
-        }
-        const std::optional<std::string> name = engine_name(entry->d_name);
-        if (!name) {
-            continue;
-        }
-        std::optional<EntryKind> kind;
-        if (is_entry_of_kind(directory_fd, *entry, EntryKind::files)) {
-            kind = EntryKind::files;
-        } else if (is_entry_of_kind(directory_fd, *entry, EntryKind::directories)) {
-            kind = EntryKind::directories;
-        }
-        if (kind && !visit(*name, *kind)) {
-            break;
-        }
-    }
-    closedir(stream);
-    return complete;
-}
-
-std::optional<std::string> read_file(std::string_view path) {
-    const std::optional<std::string> host = host_path(path);
-    if (!host) {
-        return std::nullopt;
-    }
-    // O_NONBLOCK keeps open() from waiting for a writer when the path is a
-    // fifo; such a file is refused below, and regular files ignore the flag.
-    const int fd = open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat status {};
-    std::optional<std::string> content;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        content = read_all(fd, static_cast<std::size_t>(status.st_size));
-    }
-    close(fd);
-    return content;
-}
-
-InputFile::InputFile(std::string_view path, Lookup lookup) {
-    const std::optional<std::string> host = host_path(path);
-    if (!host) {
-        return;
-    }
-    // O_NONBLOCK keeps open() and read() from waiting for a writer when the
-    // path is a fifo; regular files ignore the flag.
-    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    if (lookup == Lookup::through_last_directory) {
-        handle_ = open_through_directory(*host, kFlags);
-        opened_by_path_ = false;
-        return;
-    }
-    const int fd = open(host->c_str(), kFlags);
-    if (fd < 0) {
-        return;
-    }
-    struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return;
-    }
-    handle_ = fd;
-}
-
-bool InputFile::names_file_at(std::string_view path) const {
-    if (!is_open() || opened_by_path_) {
-        return is_open();
-    }
-    const std::optional<std::string> host = host_path(path);
-    struct stat open_file {};
-    struct stat named {};
-    return host && fstat(static_cast<int>(handle_), &open_file) == 0 &&
-           stat(host->c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
-           open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
-}
-
-InputFile::~InputFile() {
-    if (is_open()) {
-        close(static_cast<int>(handle_));
-    }
-}
-
-std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
-    if (!is_open()) {
-        return std::nullopt;
-    }
-    if (const int injected = injected_failure(FileCall::read)) {
-        remember_failure(injected);
-        return std::nullopt;
-    }
-    for (;;) {
-        const ssize_t got = ::read(static_cast<int>(handle_), into, capacity);
-        if (got >= 0) {
-            at_end_ = static_cast<std::size_t>(got) < capacity;
-            return static_cast<std::size_t>(got);
-        }
-        if (errno != EINTR) {
-            remember_failure(errno);
-            return std::nullopt;
-        }
-    }
-}
-
-bool InputFile::rewind() {
-    if (!is_open() || lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) {
-        return false;
-    }
-    at_end_ = false;
-    return true;
-}
 
 AtomicFileWriter::AtomicFileWriter(std::string_view path) {
     const std::optional<std::string> host = host_path(path);
@@ -612,96 +392,6 @@ bool copy_file(std::string_view from, std::string_view to) {
             return commit_temporary(*state);
         }
     }
-}
-
-bool delete_file(std::string_view path) {
-    const std::optional<std::string> host = host_path(path);
-    if (!host) {
-        return remember_failure(ENOENT);
-    }
-    if (const int injected = injected_failure(FileCall::remove)) {
-        return remember_failure(injected);
-    }
-    return unlink(host->c_str()) == 0 || remember_failure(errno);
-}
-
-bool make_directory(std::string_view path) {
-    const std::optional<std::string> host = host_path(path);
-    return host && mkdir(host->c_str(), 0777) == 0;
-}
-
-bool exists(std::string_view path) {
-    const std::optional<std::string> host = host_path(path);
-    struct stat status {};
-    return host && stat(host->c_str(), &status) == 0;
-}
-
-bool directory_exists(std::string_view path) {
-    const std::optional<std::string> host = host_path(path);
-    struct stat status {};
-    return host && stat(host->c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-void prepare_process() {
-    // Every worker allocates and frees a whole file's worth of memory per
-    // file. glibc would hand each freed block back to the system at once
-    // (trimming a thread's heap flushes the TLB of every core), so that the
-    // next file faults every page in again; keeping freed memory for reuse
-    // makes a replace run several times faster.
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
-    start_naming_helper();
-}
-
-std::string executable_directory() {
-    std::string executable(PATH_MAX, '\0');
-    for (;;) {
-        const ssize_t length = readlink("/proc/self/exe", executable.data(), executable.size());
-        if (length < 0) {
-            return {};
-        }
-        if (static_cast<std::size_t>(length) < executable.size()) {
-            executable.resize(static_cast<std::size_t>(length));
-            break;
-        }
-        executable.resize(executable.size() * 2);
-    }
-    const std::size_t slash = executable.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
-    }
-    return engine_path_from_host(executable.substr(0, slash + 1)).value_or(std::string());
-}
-
-std::optional<std::string> engine_path_from_host(std::string_view host_path_text) {
-    // A backslash is a name character here but a separator to the engine.
-    if (host_path_text.empty() || host_path_text.find('\\') != std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::error_code error;
-    const std::filesystem::path absolute =
-        std::filesystem::absolute(std::filesystem::path(host_path_text), error);
-    if (error) {
-        return std::nullopt;
-    }
-    // Lexical clean-up only, as Windows does for a full path name; following
-    // links here would change which directory ".." leads to.
-    const std::string utf8 = absolute.lexically_normal().string();
-    std::string gbk = codepage::utf8_to_gbk(utf8);
-    if (codepage::gbk_to_utf8(gbk) != utf8) {
-        return std::nullopt;
-    }
-    // A slash cannot be a GBK trail byte (those start at 0x40), so bytes are
-    // swapped safely in the GBK text.
-    replace_all(gbk, '/', '\\');
-    return "Z:" + gbk;
-}
-
-std::string host_path_from_engine(std::string_view engine_path) {
-    if (std::optional<std::string> host = host_path(engine_path)) {
-        return *host;
-    }
-    return codepage::gbk_to_utf8(engine_path);
 }
 
 }  // namespace qelvo::platform

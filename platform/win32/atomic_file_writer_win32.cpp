@@ -1,6 +1,6 @@
-// The Win32 backend. Only the wide functions are called, so the system's
-// ANSI code page never matters: engine paths are converted between GBK and
-// UTF-16 with the code page 936 functions of codepage.h.
+// Atomic replacement of a file's contents on Win32: write_file_atomic,
+// AtomicFileWriter and copy_file write a temporary beside the file and put
+// it in the file's place in one step.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -17,150 +17,30 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
-#include "platform/codepage.h"
 #include "platform/failure.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
+#include "platform/win32/last_error_win32.h"
+#include "platform/win32/wide_paths_win32.h"
 
 namespace qelvo::platform {
+
+using win32_detail::directory_of;
+using win32_detail::final_path;
+using win32_detail::long_form;
+using win32_detail::native_path;
+using win32_detail::remember_last_error;
+using win32_detail::system_path;
+
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
-
-// Keeps the reason of the last Win32 failure as the portable code that says
-// the same, so that messages read alike on both systems.
-bool remember_last_error() {
-    switch (GetLastError()) {
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return remember_failure(ENOSPC);
-        case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            return remember_failure(EACCES);
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-            return remember_failure(ENOENT);
-        case ERROR_FILENAME_EXCED_RANGE:
-            return remember_failure(ENAMETOOLONG);
-        default:
-            return remember_failure(EIO);
-    }
-}
-
-std::wstring wide_from_gbk(std::string_view gbk) {
-    const std::u16string utf16 = codepage::gbk_to_utf16(gbk);
-    return std::wstring(utf16.begin(), utf16.end());
-}
-
-std::string gbk_from_wide(std::wstring_view wide) {
-    return codepage::utf16_to_gbk(std::u16string(wide.begin(), wide.end()));
-}
-
-bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-// An absolute path with its "." and ".." parts taken out by the text alone,
-// as Windows does for a full path, but keeping names that end in a dot or a
-// blank, which GetFullPathNameW would cut.
-std::wstring without_dot_parts(const std::wstring& path, std::size_t root_length) {
-    std::vector<std::wstring> parts;
-    std::wstring part;
-    auto flush = [&] {
-        if (part == L"..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != L".") {
-            parts.push_back(part);
-        }
-        part.clear();
-    };
-    for (std::size_t i = root_length; i < path.size(); ++i) {
-        if (is_separator(path[i])) {
-            flush();
-        } else {
-            part += path[i];
-        }
-    }
-    flush();
-    std::wstring result = path.substr(0, root_length);
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) result += L'\\';
-        result += parts[i];
-    }
-    if (!path.empty() && is_separator(path.back()) && !parts.empty()) result += L'\\';
-    return result;
-}
-
-// The form of a path the wide functions take past MAX_PATH (260) characters
-// and with names that end in a dot or a blank: "\\?\C:\..." for a drive
-// path, "\\?\UNC\server\..." for a network one. Other paths stay as they are.
-std::wstring long_form(std::wstring path) {
-    constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
-    if (path.starts_with(kLongPrefix)) return path;
-    if (path.size() >= 3 && path[1] == L':' && is_separator(path[2])) {
-        return std::wstring(kLongPrefix) + without_dot_parts(path, 3);
-    }
-    if (path.size() > 2 && is_separator(path[0]) && is_separator(path[1])) {
-        return L"\\\\?\\UNC\\" + without_dot_parts(path.substr(2), 0);
-    }
-    return path;
-}
-
-// A GBK engine path as the wide file functions take it.
-std::wstring system_path(std::string_view gbk_path) { return long_form(wide_from_gbk(gbk_path)); }
-
-// The GBK form of a name or path, or nothing when GBK cannot hold it: a
-// substitute character would make the engine address some other file.
-std::optional<std::string> exact_gbk(std::wstring_view wide) {
-    std::string gbk = gbk_from_wide(wide);
-    if (wide_from_gbk(gbk) != wide) {
-        return std::nullopt;
-    }
-    return gbk;
-}
-
-bool is_dot_entry(const wchar_t* name) {
-    return std::wstring_view(name) == L"." || std::wstring_view(name) == L"..";
-}
-
-// Links and junctions carry both the directory and the reparse-point
-// attribute; leaving them out keeps a walk from following them into loops.
-bool is_entry_of_kind(const WIN32_FIND_DATAW& entry, EntryKind kind) {
-    const DWORD attributes = entry.dwFileAttributes;
-    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (kind == EntryKind::files) {
-        return !directory;
-    }
-    return directory && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-           !is_dot_entry(entry.cFileName);
-}
-
-// Reads until the expected size or the end of the file, in chunks a DWORD
-// can count.
-std::optional<std::string> read_all(HANDLE file, std::uint64_t expected_size) {
-    constexpr DWORD kMaxChunk = 1u << 30;
-    std::string content(static_cast<std::size_t>(expected_size), '\0');
-    std::size_t used = 0;
-    while (used < content.size()) {
-        const DWORD wanted =
-            static_cast<DWORD>(std::min<std::size_t>(content.size() - used, kMaxChunk));
-        DWORD got = 0;
-        if (!ReadFile(file, content.data() + used, wanted, &got, nullptr)) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        used += got;
-    }
-    content.resize(used);
-    return content;
-}
 
 bool write_all(HANDLE file, std::string_view bytes) {
     if (const int injected = injected_failure(FileCall::write)) {
@@ -176,35 +56,6 @@ bool write_all(HANDLE file, std::string_view bytes) {
         bytes.remove_prefix(written);
     }
     return true;
-}
-
-// The path a symbolic link finally leads to, without the "\\?\" prefix that
-// GetFinalPathNameByHandleW puts in front.
-std::optional<std::wstring> final_path(const std::wstring& path) {
-    HANDLE file =
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-    std::wstring final_name(GetFinalPathNameByHandleW(file, nullptr, 0, kFlags), L'\0');
-    const DWORD length = GetFinalPathNameByHandleW(file, final_name.data(),
-                                                   static_cast<DWORD>(final_name.size()), kFlags);
-    CloseHandle(file);
-    if (length == 0 || length >= final_name.size()) {
-        return std::nullopt;
-    }
-    final_name.resize(length);
-    constexpr std::wstring_view kUncPrefix = L"\\\\?\\UNC\\";
-    constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
-    if (final_name.starts_with(kUncPrefix)) {
-        return L"\\\\" + final_name.substr(kUncPrefix.size());
-    }
-    if (final_name.starts_with(kLocalPrefix)) {
-        return final_name.substr(kLocalPrefix.size());
-    }
-    return final_name;
 }
 
 // Where the bytes for a path really go, with the attributes of the file
@@ -240,11 +91,6 @@ std::optional<WriteTarget> resolve_write_target(std::wstring path) {
         return std::nullopt;
     }
     return WriteTarget{std::move(path), true, attributes};
-}
-
-std::wstring directory_of(const std::wstring& path) {
-    const auto separator = std::find_if(path.rbegin(), path.rend(), is_separator);
-    return std::wstring(path.begin(), separator.base());
 }
 
 // A short name, so that a path near MAX_PATH still has room for it; the
@@ -311,23 +157,6 @@ struct LinkInformation {
     WCHAR FileName[1];
 };
 constexpr ULONG kFileLinkInformation = 11;
-
-// The path in the form the native file calls take ("\??\C:\..."); empty
-// when it cannot be made absolute.
-std::wstring native_path(const std::wstring& path) {
-    constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
-    std::wstring full = path;
-    if (!full.starts_with(kLongPrefix)) {
-        const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-        if (length == 0) return {};
-        full.assign(length, L'\0');
-        if (GetFullPathNameW(path.c_str(), length, full.data(), nullptr) >= length) return {};
-        full.resize(wcslen(full.c_str()));
-        full = long_form(std::move(full));
-        if (!full.starts_with(kLongPrefix)) return {};
-    }
-    return L"\\??\\" + full.substr(kLongPrefix.size());
-}
 
 // Gives the open temporary the target's name as a second link, replacing
 // the target in one step; the temporary's own name then goes with its mark
@@ -467,112 +296,6 @@ std::optional<WriteTarget> writable_target(std::string_view path) {
 
 }  // namespace
 
-bool list_directory(std::string_view directory, const DirectoryVisitor& visit) {
-    if (directory.empty()) {
-        return false;
-    }
-    std::wstring query = system_path(directory);
-    if (!is_separator(query.back())) {
-        query += L'\\';
-    }
-    query += L'*';
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW(query.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        // A drive root has no "." entry, so an empty one finds nothing at all.
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
-    bool stopped = false;
-    do {
-        std::optional<EntryKind> kind;
-        if (is_entry_of_kind(entry, EntryKind::files)) {
-            kind = EntryKind::files;
-        } else if (is_entry_of_kind(entry, EntryKind::directories)) {
-            kind = EntryKind::directories;
-        }
-        if (!kind) {
-            continue;
-        }
-        const std::optional<std::string> name = exact_gbk(entry.cFileName);
-        if (name && !visit(*name, *kind)) {
-            stopped = true;
-            break;
-        }
-    } while (FindNextFileW(search, &entry));
-    const bool complete = stopped || GetLastError() == ERROR_NO_MORE_FILES;
-    FindClose(search);
-    return complete;
-}
-
-std::optional<std::string> read_file(std::string_view path) {
-    // Sharing only with readers keeps another program from changing the file
-    // half-way through the read.
-    HANDLE file =
-        CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    std::optional<std::string> content;
-    LARGE_INTEGER size{};
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
-        content = read_all(file, static_cast<std::uint64_t>(size.QuadPart));
-    }
-    CloseHandle(file);
-    return content;
-}
-
-InputFile::InputFile(std::string_view path, Lookup) {
-    // Sharing only with readers keeps another program from changing the file
-    // half-way through the read.
-    HANDLE file =
-        CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        return;
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-}
-
-// Windows opens every file by its path.
-bool InputFile::names_file_at(std::string_view) const { return is_open(); }
-
-InputFile::~InputFile() {
-    if (is_open()) {
-        CloseHandle(reinterpret_cast<HANDLE>(handle_));
-    }
-}
-
-std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity) {
-    constexpr std::size_t kMaxChunk = 1u << 30;
-    const auto asked = static_cast<DWORD>(std::min(capacity, kMaxChunk));
-    if (const int injected = injected_failure(FileCall::read)) {
-        remember_failure(injected);
-        return std::nullopt;
-    }
-    DWORD got = 0;
-    if (!is_open() || !ReadFile(reinterpret_cast<HANDLE>(handle_), into, asked, &got, nullptr)) {
-        remember_last_error();
-        return std::nullopt;
-    }
-    at_end_ = got < asked;
-    return got;
-}
-
-bool InputFile::rewind() {
-    LARGE_INTEGER start{};
-    if (!is_open() ||
-        SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN) == 0) {
-        return false;
-    }
-    at_end_ = false;
-    return true;
-}
-
 struct AtomicFileWriter::State {
     OpenTemporary open;
     std::wstring temporary;
@@ -665,72 +388,6 @@ bool copy_file(std::string_view from, std::string_view to) {
         return false;
     }
     return commit_temporary(open, *target, attributes);
-}
-
-bool delete_file(std::string_view path) {
-    if (const int injected = injected_failure(FileCall::remove)) {
-        return remember_failure(injected);
-    }
-    return DeleteFileW(system_path(path).c_str()) != 0 || remember_last_error();
-}
-
-bool make_directory(std::string_view path) {
-    return CreateDirectoryW(system_path(path).c_str(), nullptr) != 0;
-}
-
-bool exists(std::string_view path) {
-    return GetFileAttributesW(system_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool directory_exists(std::string_view path) {
-    const DWORD attributes = GetFileAttributesW(system_path(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// The Windows heap keeps freed blocks for reuse by itself.
-void prepare_process() {}
-
-// Every file is opened by its whole path here.
-void renew_directory_lookups() {}
-
-std::string executable_directory() {
-    std::wstring module(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < module.size()) {
-            module.resize(length);
-            break;
-        }
-        module.resize(module.size() * 2);
-    }
-    return exact_gbk(directory_of(module)).value_or(std::string());
-}
-
-std::optional<std::string> engine_path_from_host(std::string_view host_path) {
-    if (host_path.empty()) {
-        return std::nullopt;
-    }
-    const std::u16string utf16 = codepage::utf8_to_utf16(host_path);
-    const std::wstring relative(utf16.begin(), utf16.end());
-    const DWORD needed = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return std::nullopt;
-    }
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(relative.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return std::nullopt;
-    }
-    full.resize(length);
-    return exact_gbk(full);
-}
-
-std::string host_path_from_engine(std::string_view engine_path) {
-    return codepage::gbk_to_utf8(engine_path);
 }
 
 }  // namespace qelvo::platform
