@@ -1,6 +1,6 @@
-// Atomic writes in the POSIX backend (AtomicFileWriter, write_file_atomic and
-// copy_file): the new bytes go to a temporary file beside the file, which is
-// synced, given the file's owner and permissions, and renamed over it.
+// Atomic writes in the POSIX backend (AtomicFileWriter and copy_file): the
+// new bytes go to a temporary file beside the file, which is synced, given
+// the file's owner and permissions, and renamed over it.
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -352,11 +352,6 @@ bool AtomicFileWriter::commit() {
     const bool committed = commit_temporary(*state_);
     state_.reset();
     return committed;
-}
-
-bool write_file_atomic(std::string_view path, std::string_view bytes) {
-    AtomicFileWriter writer(path);
-    return writer.write(bytes) && writer.commit();
 }
 
 bool copy_file(std::string_view from, std::string_view to) {

@@ -1,12 +1,6 @@
-// Atomic replacement of a file's contents on Win32: write_file_atomic,
-// AtomicFileWriter and copy_file write a temporary beside the file and put
-// it in the file's place in one step.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
+// Atomic replacement of a file's contents on Win32: AtomicFileWriter and
+// copy_file write a temporary beside the file and put it in the file's
+// place in one step.
 #include <windows.h>
 
 #include <winternl.h>
@@ -350,11 +344,6 @@ bool AtomicFileWriter::commit() {
         return false;
     }
     return commit_temporary(state->open, state->target);
-}
-
-bool write_file_atomic(std::string_view path, std::string_view bytes) {
-    AtomicFileWriter writer(path);
-    return writer.write(bytes) && writer.commit();
 }
 
 bool copy_file(std::string_view from, std::string_view to) {

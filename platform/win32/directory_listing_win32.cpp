@@ -1,10 +1,4 @@
 // Listing a directory on Win32, through FindFirstFileW and FindNextFileW.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <optional>

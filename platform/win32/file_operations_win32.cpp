@@ -1,11 +1,5 @@
 // The single-call file operations on Win32: deleting a file, making a
 // directory and testing whether a path exists.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <string_view>

@@ -1,11 +1,5 @@
 // Reading files on Win32: read_file takes a whole file at once, InputFile
 // reads one in pieces.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>

@@ -2,12 +2,6 @@
 // host paths (UTF-8) to and from engine paths.
 #include "platform/win32/wide_paths_win32.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>
