@@ -6,6 +6,7 @@
 
 #include "engine/file_text.h"
 #include "engine/gbk_search.h"
+#include "engine/rewrite_output.h"
 
 namespace qelvo {
 namespace {
@@ -15,41 +16,6 @@ const char* first_zero(const char* from, const char* end) {
     const void* zero = std::memchr(from, 0, static_cast<std::size_t>(end - from));
     return zero != nullptr ? static_cast<const char*>(zero) : end;
 }
-
-// Collects what a rewrite writes, so that the temporary file is written in
-// large pieces however many matches a piece holds.
-class Output {
-  public:
-    Output(platform::AtomicFileWriter& writer, std::string& buffer, std::size_t piece_size)
-        : writer_(writer), buffer_(buffer), piece_size_(piece_size) {
-        buffer_.clear();
-    }
-
-    // Long runs of bytes go to the file straight from where they were read;
-    // short ones are gathered first.
-    bool append(const char* from, const char* to) {
-        if (static_cast<std::size_t>(to - from) >= piece_size_ / 2) {
-            return flush() && writer_.write(std::string_view(from, to));
-        }
-        buffer_.append(from, to);
-        return buffer_.size() < piece_size_ || flush();
-    }
-    bool append(std::string_view bytes) {
-        return append(bytes.data(), bytes.data() + bytes.size());
-    }
-
-    bool flush() {
-        if (buffer_.empty()) return true;
-        const bool written = writer_.write(buffer_);
-        buffer_.clear();
-        return written;
-    }
-
-  private:
-    platform::AtomicFileWriter& writer_;
-    std::string& buffer_;
-    const std::size_t piece_size_;
-};
 
 }  // namespace
 
@@ -125,9 +91,9 @@ void FileSearch::carry(std::size_t from) {
 }
 
 bool FileSearch::contains(const std::string& path) {
-    file_.reset();
-    contents_.reset();
-    converted_ = plan_->method == SearchMethod::whole_file;
+    release();
+    converted_ =
+        plan_->method == SearchMethod::whole_file || plan_->method == SearchMethod::utf8_converted;
     if (converted_) return contains_converted(path);
     using Lookup = platform::InputFile::Lookup;
     if (!open_and_search(path, Lookup::through_last_directory)) {
@@ -159,6 +125,7 @@ bool FileSearch::contains_in_bytes(const std::string& path) {
             case FirstFound::Kind::sought:
                 return true;
             case FirstFound::Kind::other:
+                file_.reset();
                 converted_ = true;
                 return contains_converted(path);
             case FirstFound::Kind::zero_byte:
@@ -178,7 +145,6 @@ bool FileSearch::replace(const std::string& path) {
         file_.reset();
         if (!needs_conversion) return replaced;
         converted_ = true;
-        contains_converted(path);
     }
     return replace_converted(path);
 }
@@ -192,7 +158,7 @@ bool FileSearch::replace_in_bytes(const std::string& path, bool& needs_conversio
         from_first_byte_ = true;
         if (!read_more()) return false;
     }
-    Output output(writer, output_, piece_size_);
+    RewriteOutput output(writer, output_, piece_size_);
     const ByteSearch& sought = *plan_->exact;
     for (;;) {
         const char* begin = buffer_.get();
@@ -230,11 +196,23 @@ bool FileSearch::replace_in_bytes(const std::string& path, bool& needs_conversio
 
 void FileSearch::release() {
     file_.reset();
+    converted_search_.release();
     contents_.reset();
 }
 
 bool FileSearch::contains_converted(const std::string& path) {
-    file_.reset();
+    if (plan_->method == SearchMethod::whole_file) return contains_whole_file(path);
+    return converted_search_.contains(path, *plan_->converted_presence);
+}
+
+bool FileSearch::replace_converted(const std::string& path) {
+    if (plan_->method == SearchMethod::whole_file) return replace_whole_file(path);
+    return converted_search_.replace(path, *plan_->converted_exact, plan_->inputs.replacement);
+}
+
+// An empty find text matches any text that is not empty. A file is read whole
+// for it, which a run meets only when the find box is emptied while it goes.
+bool FileSearch::contains_whole_file(const std::string& path) {
     std::string text = platform::read_file(path).value_or(std::string());
     const std::size_t text_length = split_at_first_zero(text).text.size();
     tail_.assign(text, text_length);
@@ -244,7 +222,8 @@ bool FileSearch::contains_converted(const std::string& path) {
     return contents_->contains(plan_->inputs.find, plan_->ignore_case);
 }
 
-bool FileSearch::replace_converted(const std::string& path) {
+bool FileSearch::replace_whole_file(const std::string& path) {
+    if (!contents_) return false;
     contents_->replace_all(plan_->inputs.find, plan_->inputs.replacement);
     std::string rewritten = std::move(*contents_).bytes();
     contents_.reset();

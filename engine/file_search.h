@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/converted_search.h"
 #include "engine/file_contents.h"
 #include "engine/search_plan.h"
 #include "platform/platform.h"
@@ -27,7 +28,8 @@ class FileSearch {
     static constexpr std::size_t kPieceSize = 256 * 1024;
 
     // A smaller piece size lets tests put piece edges anywhere in a file.
-    explicit FileSearch(std::size_t piece_size = kPieceSize) : piece_size_(piece_size) {}
+    explicit FileSearch(std::size_t piece_size = kPieceSize)
+        : piece_size_(piece_size), converted_search_(piece_size) {}
 
     // Takes the inputs for the files that follow; keeps the plan when they
     // are the ones it already has.
@@ -51,6 +53,8 @@ class FileSearch {
     bool replace_in_bytes(const std::string& path, bool& needs_conversion);
     bool contains_converted(const std::string& path);
     bool replace_converted(const std::string& path);
+    bool contains_whole_file(const std::string& path);
+    bool replace_whole_file(const std::string& path);
     FirstFound first_in_piece(const char* begin, const char* end) const;
     const char* find_exact(const char* from, const char* end) const;
     const char* first_shifting_character(const char* from, const char* end) const;
@@ -69,6 +73,8 @@ class FileSearch {
     bool at_end_ = false;           // the file has nothing after the buffer
     bool from_first_byte_ = false;  // the buffer holds the file from its start
     bool converted_ = false;        // this file goes through the conversion
+    ConvertedSearch converted_search_;
+    // A file read whole: its text and what follows its first zero byte.
     std::optional<FileContents> contents_;
     std::string tail_;
 };

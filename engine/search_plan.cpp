@@ -51,6 +51,9 @@ std::optional<ByteSearch> shifting_characters_search() {
 }
 
 void plan_utf8(SearchPlan& plan) {
+    plan.method = SearchMethod::utf8_converted;
+    plan.converted_presence.emplace(plan.inputs.find, plan.ignore_case);
+    plan.converted_exact.emplace(plan.inputs.find, false);
     const std::optional<std::string> find = exact_utf8_form(plan.inputs.find);
     const std::optional<std::string> replacement = exact_utf8_form(plan.inputs.replacement);
     if (!find || !replacement || !is_searchable_in_utf8(plan.inputs.find, *find, plan.ignore_case))

@@ -1,6 +1,6 @@
 // How the files of a run are searched for the inputs a worker read: in the
 // file's own bytes where that gives exactly what searching its GBK text
-// gives, or through the whole-file conversion otherwise.
+// gives, or through its GBK text otherwise.
 //
 // A GBK file is searched in its bytes. A UTF-8 file is searched for the
 // UTF-8 form of the find text, and rewritten with the UTF-8 form of the
@@ -12,7 +12,10 @@
 // exactly where it occurs in the file's converted characters. A file that
 // holds a character with a one-byte form of 0x80 or more is still searched
 // through the conversion, since that byte shifts the GBK character starts
-// behind it.
+// behind it. Such files, and all UTF-8 files when the find text cannot be
+// searched for in UTF-8, are searched through their GBK text piece by piece.
+// Only an empty find text, which matches any text that is not empty, is left
+// to the whole-file conversion.
 #pragma once
 
 #include <optional>
@@ -31,7 +34,7 @@ struct SearchInputs {
     bool operator==(const SearchInputs&) const = default;
 };
 
-enum class SearchMethod { gbk_bytes, utf8_bytes, whole_file };
+enum class SearchMethod { gbk_bytes, utf8_bytes, utf8_converted, whole_file };
 
 struct SearchPlan {
     SearchInputs inputs;
@@ -45,6 +48,11 @@ struct SearchPlan {
     // For utf8_bytes: the characters that send a file through the conversion,
     // both found by one search.
     std::optional<ByteSearch> shifting;
+    // For UTF-8 files searched through their GBK text: the find text in GBK,
+    // presence following the case rule, exact case-sensitive. The
+    // replacement is the one of the inputs.
+    std::optional<ByteSearch> converted_presence;
+    std::optional<ByteSearch> converted_exact;
 
     // The longest text a match, or a shifting character, may span.
     std::size_t longest_span() const;

@@ -308,7 +308,7 @@ TEST_F(FileSearchRandom, Utf8FilesGiveTheWholeFileResult) {
     EXPECT_GT(not_found, 25);
     EXPECT_GT(changed, 45);
     EXPECT_GT(methods[SearchMethod::utf8_bytes], 60);
-    EXPECT_GT(methods[SearchMethod::whole_file], 20);
+    EXPECT_GT(methods[SearchMethod::utf8_converted], 20);
     EXPECT_GT(sent_to_conversion, 20);
 }
 
@@ -330,14 +330,14 @@ TEST_F(FileSearchRoutes, EveryRouteGivesTheWholeFileResult) {
         {{gbk("中文"), "", true}, true, SearchMethod::utf8_bytes},
         {{"\x81\x61", "X", true}, false, SearchMethod::utf8_bytes},
         // Folding the second byte would make it another character.
-        {{"\x81\x61", "X", true}, true, SearchMethod::whole_file},
-        {{"x\x81\x41", "", true}, true, SearchMethod::whole_file},
+        {{"\x81\x61", "X", true}, true, SearchMethod::utf8_converted},
+        {{"x\x81\x41", "", true}, true, SearchMethod::utf8_converted},
         // '€', and U+F8F5, one byte of 0x80 or more in GBK.
-        {{gbk("a€"), "X", true}, false, SearchMethod::whole_file},
-        {{"\xFF", "b", true}, true, SearchMethod::whole_file},
+        {{gbk("a€"), "X", true}, false, SearchMethod::utf8_converted},
+        {{"\xFF", "b", true}, true, SearchMethod::utf8_converted},
         // A lone first byte has no UTF-8 form, in the find text or the replacement.
-        {{"a\x81", "X", true}, false, SearchMethod::whole_file},
-        {{"ab", "\x81", true}, false, SearchMethod::whole_file},
+        {{"a\x81", "X", true}, false, SearchMethod::utf8_converted},
+        {{"ab", "\x81", true}, false, SearchMethod::utf8_converted},
         {{"", "X", true}, true, SearchMethod::whole_file},
         {{"\x81\x61", "X", false}, true, SearchMethod::gbk_bytes},
         {{"a\x81", "\x80", false}, false, SearchMethod::gbk_bytes},
@@ -408,6 +408,31 @@ TEST_F(FileSearchPieceEdges, CharacterWithAOneByteGbkFormInAUtf8File) {
     check_at_every_offset(text, "€ab", inputs);
     check_at_every_offset(text, kF8F5 + "ab", inputs);
     check_at_every_offset(text, "ab€", inputs);
+}
+
+TEST_F(FileSearchPieceEdges, MatchAcrossTwoCharactersAfterAOneByteFormInAUtf8File) {
+    // After '€', 0x80 in GBK, the bytes D0 CE that run across 中文 begin a character of the
+    // GBK text, 形, which is found and replaced. What is left of 中 and 文 around the
+    // replacement goes back to UTF-8 as the bytes it now is: a first byte before a letter, a
+    // space or another first byte, and a first byte alone at the end.
+    const std::string text = repeated("€中文", 12);
+    for (const std::string& replacement : {std::string("X"), std::string(" "), gbk("新")}) {
+        check_at_every_offset(text, "a", {gbk("形"), replacement, true});
+    }
+}
+
+TEST_F(FileSearchPieceEdges, LargeUtf8FileWithAOneByteFormAndItsOnlyMatchAcrossAPieceEnd) {
+    // One run of characters over three pieces, sent through the GBK text by the '€' at its
+    // start; the match takes each offset around the end of the first piece read.
+    const std::string text = "€" + repeated("中", FileSearch::kPieceSize);
+    const std::size_t piece_sizes[] = {FileSearch::kPieceSize};
+    const SearchInputs inputs{gbk("文"), "wen", true};
+    for (std::size_t at = FileSearch::kPieceSize - 6;
+         at < FileSearch::kPieceSize + 12 && !HasFailure(); ++at) {
+        std::string bytes = text;
+        bytes.insert(at, "文");
+        check(bytes, inputs, false, piece_sizes);
+    }
 }
 
 TEST_F(FileSearchPieceEdges, LargeFileWithItsOnlyMatchAcrossTheEndOfAPiece) {

@@ -1,0 +1,131 @@
+#include "engine/converted_search.h"
+
+#include "engine/gbk_search.h"
+#include "engine/rewrite_output.h"
+#include "platform/codepage.h"
+
+namespace qelvo {
+namespace {
+
+using Part = Utf8RunReader::Part;
+
+// How much of GBK text converts back to UTF-8 by itself as it would within
+// all of its run: up to the last character start that a walk from its first
+// byte meets. A character is one byte, or two when its first byte is a lead
+// byte, whatever the second byte is (a pair that is no character still
+// converts as one), so only a lead byte at the very end is held back.
+std::size_t whole_characters(std::string_view gbk) {
+    std::size_t at = 0;
+    while (at < gbk.size()) {
+        const std::size_t length =
+            codepage::is_lead_byte(static_cast<unsigned char>(gbk[at])) ? 2 : 1;
+        if (at + length > gbk.size()) break;
+        at += length;
+    }
+    return at;
+}
+
+}  // namespace
+
+bool ConvertedSearch::open_from_first_byte(const std::string& path) {
+    if (file_ && opened_path_ == path && file_->rewind()) return true;
+    file_.emplace(path);
+    opened_path_ = path;
+    return file_->is_open();
+}
+
+// Where the run in hand must be kept from so that no match beginning in it
+// is cut at its end: the longest match less one byte before the end, moved
+// back to a character start, and never before known, a character start
+// nothing before which is kept.
+std::size_t ConvertedSearch::carry_from(std::size_t known, std::size_t span) const {
+    const std::size_t kept = span - 1;
+    const std::size_t from = run_.size() > known + kept ? run_.size() - kept : known;
+    const char* begin = run_.data();
+    return static_cast<std::size_t>(gbk_character_start_at_or_before(begin + known, begin + from) -
+                                    begin);
+}
+
+bool ConvertedSearch::contains(const std::string& path, const ByteSearch& presence) {
+    file_.reset();
+    if (!open_from_first_byte(path)) return false;
+    reader_.start(*file_);
+    run_.clear();
+    for (;;) {
+        const std::optional<Part> part = reader_.next();
+        if (!part) return false;
+        switch (part->kind) {
+            case Part::Kind::gbk:
+                run_.append(part->bytes);
+                if (find_at_gbk_character_start(presence, run_.data(), run_.data() + run_.size())) {
+                    return true;
+                }
+                run_.erase(0, carry_from(0, presence.size()));
+                break;
+            case Part::Kind::opaque:
+                run_.clear();
+                break;
+            case Part::Kind::tail:
+            case Part::Kind::end:
+                return false;
+        }
+    }
+}
+
+bool ConvertedSearch::replace(const std::string& path, const ByteSearch& exact,
+                              std::string_view replacement) {
+    platform::AtomicFileWriter writer(path);
+    if (!writer.is_open() || !open_from_first_byte(path)) return false;
+    reader_.start(*file_);
+    run_.clear();
+    replaced_.clear();
+    RewriteOutput output(writer, output_buffer_, piece_size_);
+    for (;;) {
+        const std::optional<Part> part = reader_.next();
+        if (!part) return false;
+        const bool run_ends = part->kind != Part::Kind::gbk;
+        if (!run_ends) run_.append(part->bytes);
+        if (!replace_in_run(exact, replacement, run_ends, output)) return false;
+        if (part->kind == Part::Kind::end) break;
+        // Opaque runs and the tail are copied as they are.
+        if (run_ends && !output.append(part->bytes)) return false;
+    }
+    // The source is closed first: Windows cannot move a file over one that
+    // is still open.
+    file_.reset();
+    return output.flush() && writer.commit();
+}
+
+// Replaces the matches in the run in hand that lie wholly in it, and hands
+// the text before where a match may still begin on to be converted back;
+// all of it when the run ends there.
+bool ConvertedSearch::replace_in_run(const ByteSearch& exact, std::string_view replacement,
+                                     bool run_ends, RewriteOutput& output) {
+    const char* begin = run_.data();
+    const char* end = begin + run_.size();
+    const char* done = begin;
+    // After a match the search goes on right behind it, which counts as a
+    // character start even when the match ended inside a character.
+    for (const char* match = find_at_gbk_character_start(exact, done, end); match != nullptr;
+         match = find_at_gbk_character_start(exact, done, end)) {
+        replaced_.append(done, match);
+        replaced_.append(replacement);
+        done = match + exact.size();
+    }
+    const std::size_t known = static_cast<std::size_t>(done - begin);
+    const std::size_t from = run_ends ? run_.size() : carry_from(known, exact.size());
+    replaced_.append(done, begin + from);
+    run_.erase(0, from);
+    return write_replaced(run_ends, output);
+}
+
+bool ConvertedSearch::write_replaced(bool run_ends, RewriteOutput& output) {
+    const std::size_t ready = run_ends ? replaced_.size() : whole_characters(replaced_);
+    if (ready == 0) return true;
+    const bool written =
+        output.append(codepage::gbk_to_utf8(std::string_view(replaced_).substr(0, ready)));
+    replaced_.erase(0, ready);
+    return written;
+}
+
+}  // namespace qelvo
