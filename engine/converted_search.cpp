@@ -74,6 +74,15 @@ bool ConvertedSearch::contains(const std::string& path, const ByteSearch& presen
 
 bool ConvertedSearch::replace(const std::string& path, const ByteSearch& exact,
                               std::string_view replacement) {
+    const bool replaced = rewrite(path, exact, replacement);
+    // Whether or not the rewrite got through, the file is let go: a file
+    // left as it was may be written by others again.
+    file_.reset();
+    return replaced;
+}
+
+bool ConvertedSearch::rewrite(const std::string& path, const ByteSearch& exact,
+                              std::string_view replacement) {
     platform::AtomicFileWriter writer(path);
     if (!writer.is_open() || !open_from_first_byte(path)) return false;
     reader_.start(*file_);
