@@ -8,7 +8,8 @@
 // ends. A rewrite streams into a temporary file: each piece is searched,
 // written out up to where a match could still begin, and the rest is carried
 // into the next piece, keeping GBK character starts; from the first zero byte
-// on, the bytes are copied as they are.
+// on, the bytes are copied as they are. A UTF-8 file that its own bytes
+// cannot be searched in goes through its GBK text, in pieces too.
 #pragma once
 
 #include <cstddef>
