@@ -65,6 +65,12 @@ Utf8RunReader::Part Utf8RunReader::run(bool text_ends_here) {
     const bool opaque = utf8_step(text).opaque;
     std::size_t length = 0;
     while (length < text.size() && (text_ends_here || text.size() - length >= kLongestUtf8Step)) {
+        // ASCII, most of most files, is a character of one byte with a GBK
+        // form of its own.
+        if (!opaque && static_cast<unsigned char>(text[length]) < 0x80) {
+            ++length;
+            continue;
+        }
         const Utf8Step step = utf8_step(text.substr(length));
         if (step.opaque != opaque) break;
         length += step.length;
