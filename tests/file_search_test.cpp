@@ -421,6 +421,17 @@ TEST_F(FileSearchPieceEdges, MatchAcrossTwoCharactersAfterAOneByteFormInAUtf8Fil
     }
 }
 
+TEST_F(FileSearchPieceEdges, CharacterWithoutAGbkFormEndsARunOfTheGbkText) {
+    // The '€' in front sends the file through its GBK text, where an emoji, a byte-order mark or
+    // a cut sequence between 中 and 文 keeps them from making 中文, and one inserted into a
+    // match splits it.
+    const std::string text =
+        "€" + repeated("中\xF0\x9F\x98\x80文中\xEF\xBB\xBF文中\xE6\x96文中文", 3);
+    const SearchInputs inputs{gbk("中文"), "zw", true};
+    check_at_every_offset(text, "中文", inputs);
+    check_at_every_offset(text, "\xF0\x9F\x98", inputs);
+}
+
 TEST_F(FileSearchPieceEdges, LargeUtf8FileWithAOneByteFormAndItsOnlyMatchAcrossAPieceEnd) {
     // One run of characters over three pieces, sent through the GBK text by the '€' at its
     // start; the match takes each offset around the end of the first piece read.
