@@ -37,8 +37,8 @@ bool names_cache_file(std::string_view path) { return text::right_part(path, 4) 
 
 void load_cache_file(Run& run, const std::string& cache_path) {
     const std::string bytes = platform::read_file(cache_path).value_or(std::string());
-    for (std::string& path : text::split_text(split_at_first_zero(bytes).text, "\r\n")) {
-        run.append_path(std::move(path));
+    for (const std::string& path : text::split_text(split_at_first_zero(bytes).text, "\r\n")) {
+        run.append_path(path);
     }
 }
 

@@ -1,14 +1,14 @@
 #include "engine/run.h"
 
-#include <utility>
+#include <string>
 
 namespace qelvo {
 
-void Run::append_path(std::string path) {
+void Run::append_path(std::string_view path) {
     {
         std::lock_guard lock(index_lock_);
         if (emptied()) return;
-        paths_.push_back(std::move(path));
+        paths_.push_back(path);
         passable_.push_back(false);
     }
     collected_.notify_one();
@@ -20,7 +20,7 @@ std::optional<LookAheadPath> Run::take_for_look_ahead() {
     collected_.wait(lock, [&] { return ended() || looked_ahead_ < paths_.size(); });
     if (ended()) return std::nullopt;
     const std::size_t index = looked_ahead_++;
-    return LookAheadPath{index, paths_[index]};
+    return LookAheadPath{index, std::string(paths_[index])};
 }
 
 void Run::mark_passable(std::size_t index) {
@@ -43,7 +43,7 @@ std::size_t Run::path_count() const {
 
 std::vector<std::string> Run::paths() const {
     std::lock_guard lock(index_lock_);
-    return emptied() ? std::vector<std::string>{} : paths_;
+    return emptied() ? std::vector<std::string>{} : paths_.strings();
 }
 
 std::optional<ClaimedFile> Run::claim(const std::function<void(std::int32_t)>& while_locked,
@@ -54,12 +54,12 @@ std::optional<ClaimedFile> Run::claim(const std::function<void(std::int32_t)>& w
     // The emptied flag is read after the claim counter moved, so a claim
     // counter reset that follows an emptying can never hand out a file twice.
     if (emptied() && !paths_.empty()) {
-        std::vector<std::string>().swap(paths_);
+        paths_.clear();
         std::vector<bool>().swap(passable_);
     }
     if (number < 1 || static_cast<std::size_t>(number) > paths_.size()) return std::nullopt;
     const auto index = static_cast<std::size_t>(number) - 1;
-    ClaimedFile claimed{number, paths_[index], passable_[index]};
+    ClaimedFile claimed{number, std::string(paths_[index]), passable_[index]};
     read_inputs();
     return claimed;
 }

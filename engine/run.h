@@ -11,7 +11,10 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "engine/path_list.h"
 
 namespace qelvo {
 
@@ -43,7 +46,7 @@ class Run {
     const RunFlags& flags() const { return flags_; }
 
     // Collecting phase: only the driver appends.
-    void append_path(std::string path);
+    void append_path(std::string_view path);
     std::int32_t count_found() { return found_.fetch_add(1) + 1; }
     std::int32_t found() const { return found_.load(); }
     std::size_t path_count() const;
@@ -94,7 +97,7 @@ class Run {
     const RunFlags flags_;
 
     mutable std::mutex index_lock_;
-    std::vector<std::string> paths_;     // guarded by index_lock_
+    PathList paths_;                     // guarded by index_lock_
     std::vector<bool> passable_;         // guarded by index_lock_, one per path
     std::size_t looked_ahead_ = 0;       // guarded by index_lock_
     bool collecting_ended_ = false;      // guarded by index_lock_
