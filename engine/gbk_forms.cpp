@@ -11,13 +11,32 @@ namespace {
 
 using GbkForms = std::bitset<0x10000>;
 
-GbkForms find_gbk_forms() {
+bool is_surrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+GbkForms find_gbk_forms_one_by_one() {
     GbkForms forms;
     for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
-        if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+        if (is_surrogate(unit)) continue;
         const std::u16string one(1, static_cast<char16_t>(unit));
         forms[unit] = codepage::gbk_to_utf16(codepage::utf16_to_gbk(one)) == one;
     }
+    return forms;
+}
+
+// Every unit converted in one go and back: each comes out of GBK as whole
+// characters, so the units come back one for one, in step, unless some unit
+// turned into more or fewer, which the count shows; then they are taken one
+// by one.
+GbkForms find_gbk_forms() {
+    std::u16string units;
+    units.reserve(0x10000);
+    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
+        if (!is_surrogate(unit)) units.push_back(static_cast<char16_t>(unit));
+    }
+    const std::u16string back = codepage::gbk_to_utf16(codepage::utf16_to_gbk(units));
+    if (back.size() != units.size()) return find_gbk_forms_one_by_one();
+    GbkForms forms;
+    for (std::size_t i = 0; i < units.size(); ++i) forms[units[i]] = back[i] == units[i];
     return forms;
 }
 
