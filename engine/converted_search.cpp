@@ -34,18 +34,6 @@ bool ConvertedSearch::open_from_first_byte(const std::string& path) {
     return file_->is_open();
 }
 
-// Where the run in hand must be kept from so that no match beginning in it
-// is cut at its end: the longest match less one byte before the end, moved
-// back to a character start, and never before known, a character start
-// nothing before which is kept.
-std::size_t ConvertedSearch::carry_from(std::size_t known, std::size_t span) const {
-    const std::size_t kept = span - 1;
-    const std::size_t from = run_.size() > known + kept ? run_.size() - kept : known;
-    const char* begin = run_.data();
-    return static_cast<std::size_t>(gbk_character_start_at_or_before(begin + known, begin + from) -
-                                    begin);
-}
-
 bool ConvertedSearch::contains(const std::string& path, const ByteSearch& presence) {
     file_.reset();
     if (!open_from_first_byte(path)) return false;
@@ -60,7 +48,7 @@ bool ConvertedSearch::contains(const std::string& path, const ByteSearch& presen
                 if (find_at_gbk_character_start(presence, run_.data(), run_.data() + run_.size())) {
                     return true;
                 }
-                run_.erase(0, carry_from(0, presence.size()));
+                run_.erase(0, carry_start(run_.data(), 0, run_.size(), presence.size(), true));
                 break;
             case Part::Kind::opaque:
                 run_.clear();
@@ -122,7 +110,8 @@ bool ConvertedSearch::replace_in_run(const ByteSearch& exact, std::string_view r
         done = match + exact.size();
     }
     const std::size_t known = static_cast<std::size_t>(done - begin);
-    const std::size_t from = run_ends ? run_.size() : carry_from(known, exact.size());
+    const std::size_t from =
+        run_ends ? run_.size() : carry_start(begin, known, run_.size(), exact.size(), true);
     replaced_.append(done, begin + from);
     run_.erase(0, from);
     return write_replaced(run_ends, output);

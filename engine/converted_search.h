@@ -38,7 +38,6 @@ class ConvertedSearch {
   private:
     bool open_from_first_byte(const std::string& path);
     bool rewrite(const std::string& path, const ByteSearch& exact, std::string_view replacement);
-    std::size_t carry_from(std::size_t known, std::size_t span) const;
     bool replace_in_run(const ByteSearch& exact, std::string_view replacement, bool run_ends,
                         RewriteOutput& output);
     bool write_replaced(bool run_ends, RewriteOutput& output);

@@ -69,19 +69,10 @@ FirstFound FileSearch::first_in_piece(const char* begin, const char* end) const 
 }
 
 // Where the next piece must start so that no match, and no character that
-// sends a file through the conversion, is cut at the piece's end: the
-// longest span less one byte before the end, moved back to a character start
-// in GBK text, and never before known, a character start nothing before
-// which is carried.
+// sends a file through the conversion, is cut at the piece's end.
 std::size_t FileSearch::carry_from(std::size_t known, std::size_t text_end) const {
-    const std::size_t kept = plan_->longest_span() - 1;
-    std::size_t from = text_end > known + kept ? text_end - kept : known;
-    if (plan_->method == SearchMethod::gbk_bytes) {
-        const char* begin = buffer_.get();
-        from = static_cast<std::size_t>(
-            gbk_character_start_at_or_before(begin + known, begin + from) - begin);
-    }
-    return from;
+    return carry_start(buffer_.get(), known, text_end, plan_->longest_span(),
+                       plan_->method == SearchMethod::gbk_bytes);
 }
 
 void FileSearch::carry(std::size_t from) {

@@ -6,6 +6,8 @@
 // a character starts there.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/byte_search.h"
 
 namespace qelvo {
@@ -21,6 +23,19 @@ inline bool begins_gbk_character(const char* known, const char* at) {
 // The character start at or just before at.
 inline const char* gbk_character_start_at_or_before(const char* known, const char* at) {
     return begins_gbk_character(known, at) ? at : at - 1;
+}
+
+// Where the bytes kept for the next piece of a text begin, so that nothing
+// of up to span bytes beginning at or after known, a character start, is cut
+// at end: span less one byte before end, never before known, and in GBK text
+// moved back to a character start. Offsets count from begin.
+inline std::size_t carry_start(const char* begin, std::size_t known, std::size_t end,
+                               std::size_t span, bool gbk_text) {
+    const std::size_t kept = span - 1;
+    const std::size_t from = end > known + kept ? end - kept : known;
+    if (!gbk_text) return from;
+    return static_cast<std::size_t>(gbk_character_start_at_or_before(begin + known, begin + from) -
+                                    begin);
 }
 
 // Tells of occurrences met in text order whether each begins a character,
