@@ -29,6 +29,11 @@ std::string folded(std::string_view text) {
     return result;
 }
 
+// The first zero byte in [from, end), which the caller knows holds one.
+const char* first_zero(const char* from, const char* end) {
+    return static_cast<const char*>(std::memchr(from, 0, static_cast<std::size_t>(end - from)));
+}
+
 bool probe_agrees(const ByteSearch::Probe& probe, const char* at) {
     const char byte = at[probe.offset];
     return byte == probe.one || byte == probe.other;
@@ -111,22 +116,27 @@ struct ProbePair {
 
 // What one vector of candidate starts holds, as bits (the lowest bit for its
 // first position): where the first search's probes agree, where the second
-// search's do, and where a zero byte lies.
+// search's do, and where a zero byte lies; and whether a zero byte lay in
+// the vectors passed over before it.
 struct Agreements {
     std::uint64_t first = 0;
     std::uint64_t second = 0;
     std::uint64_t zero = 0;
+    bool zero_passed = false;
 
     std::uint64_t any() const { return first | second | zero; }
 };
 
 // Each loop below moves at over whole vectors of candidate starts, all at or
-// before last_start, up to the first vector that holds something looked for,
-// and gives what it holds; nothing once no whole vector is left, with at
-// where a narrower scan goes on. Fold compares the first search's probes
-// with their other forms too; Second looks for the second search as well,
-// whose probes always have two forms, and Zeros for zero bytes. The loops
-// call nothing, so the compared bytes stay in registers.
+// before last_start, up to the first vector that holds a candidate, and
+// gives what it holds; nothing once no whole vector is left, with at where a
+// narrower scan goes on. Fold compares the first search's probes with their
+// other forms too; Second looks for the second search as well, whose probes
+// always have two forms. Zeros looks for zero bytes, but only keeps the
+// smallest byte of the vectors it passes, which costs less than a comparison
+// per vector: a zero byte matters only before a candidate or at the end, and
+// the caller finds the first one then. The loops call nothing, so the
+// compared bytes stay in registers.
 #define QELVO_ALWAYS_INLINE(target_name) __attribute__((target(target_name), always_inline)) inline
 
 template <bool Fold>
@@ -148,6 +158,7 @@ __attribute__((target("avx512bw"))) Agreements next_agreements_avx512(const char
     const __m512i b_one0 = _mm512_set1_epi8(b.one0), b_other0 = _mm512_set1_epi8(b.other0);
     const __m512i b_one1 = _mm512_set1_epi8(b.one1), b_other1 = _mm512_set1_epi8(b.other1);
     const __m512i zero = _mm512_setzero_si512();
+    __m512i smallest = _mm512_set1_epi8(-1);
     for (const char* block = at; last_start - block >= 63; block += 64) {
         Agreements found;
         found.first = agree_avx512<Fold>(block + a.offset0, a_one0, a_other0) &
@@ -156,14 +167,19 @@ __attribute__((target("avx512bw"))) Agreements next_agreements_avx512(const char
             found.second = agree_avx512<true>(block + b.offset0, b_one0, b_other0) &
                            agree_avx512<true>(block + b.offset1, b_one1, b_other1);
         }
-        if constexpr (Zeros) found.zero = agree_avx512<false>(block, zero, zero);
+        const __m512i bytes = _mm512_loadu_si512(block);
         if (found.any() != 0) {
+            if constexpr (Zeros) {
+                found.zero = _mm512_cmpeq_epi8_mask(bytes, zero);
+                found.zero_passed = _mm512_cmpeq_epi8_mask(smallest, zero) != 0;
+            }
             at = block;
             return found;
         }
+        if constexpr (Zeros) smallest = _mm512_min_epu8(smallest, bytes);
         at = block + 64;
     }
-    return {};
+    return {.zero_passed = Zeros && _mm512_cmpeq_epi8_mask(smallest, zero) != 0};
 }
 
 // The narrower loops keep the comparisons as vectors and test them all at
@@ -181,6 +197,10 @@ QELVO_ALWAYS_INLINE("avx2") std::uint64_t bits_avx2(__m256i equal) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(equal));
 }
 
+QELVO_ALWAYS_INLINE("avx2") std::uint64_t zero_bits_avx2(__m256i bytes) {
+    return bits_avx2(_mm256_cmpeq_epi8(bytes, _mm256_setzero_si256()));
+}
+
 template <bool Fold, bool Second, bool Zeros>
 __attribute__((target("avx2"))) Agreements next_agreements_avx2(const char*& at,
                                                                 const char* last_start,
@@ -191,24 +211,28 @@ __attribute__((target("avx2"))) Agreements next_agreements_avx2(const char*& at,
     const __m256i b_one0 = _mm256_set1_epi8(b.one0), b_other0 = _mm256_set1_epi8(b.other0);
     const __m256i b_one1 = _mm256_set1_epi8(b.one1), b_other1 = _mm256_set1_epi8(b.other1);
     const __m256i zero = _mm256_setzero_si256();
+    __m256i smallest = _mm256_set1_epi8(-1);
     for (const char* block = at; last_start - block >= 31; block += 32) {
         const __m256i first =
             _mm256_and_si256(equal_avx2<Fold>(block + a.offset0, a_one0, a_other0),
                              equal_avx2<Fold>(block + a.offset1, a_one1, a_other1));
-        __m256i second = zero, zeros = zero;
+        __m256i second = zero;
         if constexpr (Second) {
             second = _mm256_and_si256(equal_avx2<true>(block + b.offset0, b_one0, b_other0),
                                       equal_avx2<true>(block + b.offset1, b_one1, b_other1));
         }
-        if constexpr (Zeros) zeros = equal_avx2<false>(block, zero, zero);
-        const __m256i any = _mm256_or_si256(first, _mm256_or_si256(second, zeros));
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+        const __m256i any = _mm256_or_si256(first, second);
         if (!_mm256_testz_si256(any, any)) {
             at = block;
-            return {bits_avx2(first), bits_avx2(second), bits_avx2(zeros)};
+            if constexpr (!Zeros) return {bits_avx2(first), bits_avx2(second)};
+            return {bits_avx2(first), bits_avx2(second), zero_bits_avx2(bytes),
+                    zero_bits_avx2(smallest) != 0};
         }
+        if constexpr (Zeros) smallest = _mm256_min_epu8(smallest, bytes);
         at = block + 32;
     }
-    return {};
+    return {.zero_passed = Zeros && zero_bits_avx2(smallest) != 0};
 }
 
 template <bool Fold>
@@ -223,6 +247,10 @@ inline std::uint64_t bits_sse2(__m128i equal) {
     return static_cast<std::uint32_t>(_mm_movemask_epi8(equal));
 }
 
+inline std::uint64_t zero_bits_sse2(__m128i bytes) {
+    return bits_sse2(_mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+}
+
 template <bool Fold, bool Second, bool Zeros>
 Agreements next_agreements_sse2(const char*& at, const char* last_start, const ProbePair& a,
                                 const ProbePair& b) {
@@ -231,22 +259,26 @@ Agreements next_agreements_sse2(const char*& at, const char* last_start, const P
     const __m128i b_one0 = _mm_set1_epi8(b.one0), b_other0 = _mm_set1_epi8(b.other0);
     const __m128i b_one1 = _mm_set1_epi8(b.one1), b_other1 = _mm_set1_epi8(b.other1);
     const __m128i zero = _mm_setzero_si128();
+    __m128i smallest = _mm_set1_epi8(-1);
     for (const char* block = at; last_start - block >= 15; block += 16) {
         const __m128i first = _mm_and_si128(equal_sse2<Fold>(block + a.offset0, a_one0, a_other0),
                                             equal_sse2<Fold>(block + a.offset1, a_one1, a_other1));
-        __m128i second = zero, zeros = zero;
+        __m128i second = zero;
         if constexpr (Second) {
             second = _mm_and_si128(equal_sse2<true>(block + b.offset0, b_one0, b_other0),
                                    equal_sse2<true>(block + b.offset1, b_one1, b_other1));
         }
-        if constexpr (Zeros) zeros = equal_sse2<false>(block, zero, zero);
-        if (bits_sse2(_mm_or_si128(first, _mm_or_si128(second, zeros))) != 0) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+        if (bits_sse2(_mm_or_si128(first, second)) != 0) {
             at = block;
-            return {bits_sse2(first), bits_sse2(second), bits_sse2(zeros)};
+            if constexpr (!Zeros) return {bits_sse2(first), bits_sse2(second)};
+            return {bits_sse2(first), bits_sse2(second), zero_bits_sse2(bytes),
+                    zero_bits_sse2(smallest) != 0};
         }
+        if constexpr (Zeros) smallest = _mm_min_epu8(smallest, bytes);
         at = block + 16;
     }
-    return {};
+    return {.zero_passed = Zeros && zero_bits_sse2(smallest) != 0};
 }
 
 // The vector scan of the given width up to the first thing looked for: a
@@ -256,6 +288,7 @@ template <bool Fold, bool Second, bool Zeros, typename VerifyFirst, typename Ver
 FirstFound scan(ByteSearch::Vectors width, const ProbePair& a, const ProbePair& b, const char*& at,
                 const char* last_start, VerifyFirst verify_first, VerifySecond verify_second) {
     for (;;) {
+        const char* const passed_from = at;
         Agreements found;
         std::size_t step = 0;
         if (width == ByteSearch::Vectors::avx512) {
@@ -268,6 +301,8 @@ FirstFound scan(ByteSearch::Vectors width, const ProbePair& a, const ProbePair& 
             found = next_agreements_sse2<Fold, Second, Zeros>(at, last_start, a, b);
             step = 16;
         }
+        // Every vector before passed_from was looked at whole already.
+        if (found.zero_passed) return {FirstFound::Kind::zero_byte, first_zero(passed_from, at)};
         if (found.any() == 0) return {};
         for (std::uint64_t mask = found.any(); mask != 0; mask &= mask - 1) {
             const std::uint64_t bit = mask & (~mask + 1);

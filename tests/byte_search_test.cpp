@@ -351,5 +351,41 @@ TEST_P(ByteSearchScan, FindFirstMeetsZeroBytesMatchesAndTheOtherTextInTheirOrder
     }
 }
 
+// The scan notes zero bytes only by the smallest byte of the vectors it passes, so a zero
+// counts wherever it lies against the vectors: before a candidate, after one, in the same
+// vector, or with no candidate at all, and of two zeros the first.
+TEST_P(ByteSearchScan, FindFirstGivesTheFirstZeroWhereverItLiesAgainstTheVectors) {
+    const std::string needle = "\xE8\x93\x9D";
+    const std::string other = "\xE2\x82\xAC";
+    const ByteSearch search(needle, false);
+    const ByteSearch other_search(other, other);
+    constexpr std::size_t kLength = 300;
+    constexpr std::size_t kNowhere = kLength;
+    for (std::size_t zero = 0; zero <= kLength && !HasFailure(); zero += 3) {
+        for (std::size_t match = 0; match <= kNowhere && !HasFailure(); match += 11) {
+            for (const bool with_other : {false, true}) {
+                std::string text(kLength, 'a');
+                if (match + needle.size() <= kLength) text.replace(match, needle.size(), needle);
+                if (with_other && match >= 40) text.replace(match - 40, other.size(), other);
+                if (zero < kLength) text[zero] = '\0';
+                if (zero + 70 < kLength) text[zero + 70] = '\0';
+                const ExactBlock block(text);
+                std::size_t expected_at = kNone;
+                const FirstFound::Kind expected =
+                    expected_first(text, 0, needle, false, other, false, expected_at);
+                const FirstFound found =
+                    search.find_first(&other_search, block.at(0), block.at(text.size()),
+                                      [](const char*) { return true; });
+                const std::string context = "zero at " + std::to_string(zero) + ", match at " +
+                                            std::to_string(match) + (with_other ? ", other" : "");
+                ASSERT_EQ(found.kind, expected) << context;
+                if (expected != FirstFound::Kind::nothing) {
+                    ASSERT_EQ(block.offset_of(found.at), expected_at) << context;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qelvo::testing
