@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "engine/brief_lock.h"
+
 namespace qelvo {
 
 void Run::append_path(std::string_view path) {
     {
-        std::lock_guard lock(index_lock_);
+        const std::unique_lock lock = lock_briefly_held(index_lock_);
         if (emptied()) return;
         paths_.push_back(path);
         passable_.push_back(false);
@@ -15,7 +17,7 @@ void Run::append_path(std::string_view path) {
 }
 
 std::optional<LookAheadPath> Run::take_for_look_ahead() {
-    std::unique_lock lock(index_lock_);
+    std::unique_lock lock = lock_briefly_held(index_lock_);
     const auto ended = [this] { return collecting_ended_ || collecting_should_end(); };
     collected_.wait(lock, [&] { return ended() || looked_ahead_ < paths_.size(); });
     if (ended()) return std::nullopt;
@@ -24,7 +26,7 @@ std::optional<LookAheadPath> Run::take_for_look_ahead() {
 }
 
 void Run::mark_passable(std::size_t index) {
-    std::lock_guard lock(index_lock_);
+    const std::unique_lock lock = lock_briefly_held(index_lock_);
     if (index < passable_.size()) passable_[index] = true;
 }
 
@@ -48,7 +50,7 @@ std::vector<std::string> Run::paths() const {
 
 std::optional<ClaimedFile> Run::claim(const std::function<void(std::int32_t)>& while_locked,
                                       const std::function<void()>& read_inputs) {
-    std::lock_guard lock(index_lock_);
+    const std::unique_lock lock = lock_briefly_held(index_lock_);
     const std::int32_t number = claims_.fetch_add(1) + 1;
     while_locked(number);
     // The emptied flag is read after the claim counter moved, so a claim
