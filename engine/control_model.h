@@ -9,11 +9,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/control_kind.h"
@@ -114,6 +114,15 @@ class ControlModel {
         std::vector<std::string> items;
     };
 
+    // Looked up by a name's view, without making a string of it: every claim
+    // of a file sets the progress bar's position.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
+
     const Control& find(std::string_view name) const;
     Control& find(std::string_view name);
 
@@ -123,7 +132,7 @@ class ControlModel {
     void write(std::string_view name, ControlProperty property, Write write_control);
 
     mutable std::mutex mutex_;
-    std::map<std::string, Control, std::less<>> controls_;
+    std::unordered_map<std::string, Control, NameHash, std::equal_to<>> controls_;
     std::uint64_t version_ = 0;
     std::atomic<std::uint64_t> text_version_{0};
     ControlChangeListener listener_;

@@ -51,6 +51,7 @@ std::vector<std::string> list_directory(Run& run, const std::string& directory,
                                         const std::string& pattern, bool want_subdirectories) {
     const bool files_wanted = platform::pattern_is_valid(pattern);
     std::vector<std::string> subdirectories;
+    std::string path = directory;  // the directory, then each file's name after it
     platform::list_directory(directory, [&](const std::string& name, platform::EntryKind kind) {
         if (run.collecting_should_end()) return false;
         if (kind == platform::EntryKind::directories) {
@@ -58,7 +59,9 @@ std::vector<std::string> list_directory(Run& run, const std::string& directory,
                 subdirectories.push_back(name);
             }
         } else if (files_wanted && platform::wildcard_match(pattern, name)) {
-            run.append_path(directory + name);
+            path.resize(directory.size());
+            path += name;
+            run.append_path(path);
             run.count_found();
         }
         return true;

@@ -207,6 +207,10 @@ bool pattern_is_valid(std::string_view pattern) {
 }
 
 bool wildcard_match(std::string_view pattern, std::string_view name) {
+    // The patterns of every file, which a walk tries on each of its entries.
+    if (pattern == "*.*" || pattern == "*") {
+        return true;
+    }
     if (match_characters(pattern, name)) {
         return true;
     }
