@@ -48,8 +48,8 @@ std::vector<std::string> Run::paths() const {
     return emptied() ? std::vector<std::string>{} : paths_.strings();
 }
 
-std::optional<ClaimedFile> Run::claim(const std::function<void(std::int32_t)>& while_locked,
-                                      const std::function<void()>& read_inputs) {
+std::optional<ClaimedFile> Run::claim(FunctionRef<void(std::int32_t)> while_locked,
+                                      FunctionRef<void()> read_inputs) {
     const std::unique_lock lock = lock_briefly_held(index_lock_);
     const std::int32_t number = claims_.fetch_add(1) + 1;
     while_locked(number);

@@ -7,13 +7,13 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/function_ref.h"
 #include "engine/path_list.h"
 
 namespace qelvo {
@@ -81,8 +81,8 @@ class Run {
     // lock with the new claim number, before the exhaustion test; on a
     // successful claim read_inputs runs under the lock too. Returns nothing
     // when the list is exhausted.
-    std::optional<ClaimedFile> claim(const std::function<void(std::int32_t)>& while_locked,
-                                     const std::function<void()>& read_inputs);
+    std::optional<ClaimedFile> claim(FunctionRef<void(std::int32_t)> while_locked,
+                                     FunctionRef<void()> read_inputs);
 
     // The result lock serialises the recording of hits.
     std::mutex& result_lock() { return result_lock_; }

@@ -5,8 +5,8 @@
 namespace qelvo {
 
 std::optional<ClaimedFile> claim_next_file(Engine& engine, Run& run, const JobButton& button,
-                                           const std::function<void(std::int32_t)>& also_locked,
-                                           const std::function<void()>& read_inputs) {
+                                           FunctionRef<void(std::int32_t)> also_locked,
+                                           FunctionRef<void()> read_inputs) {
     const bool current = engine.state.is_current(run);
     std::optional<ClaimedFile> claimed = run.claim(
         [&](std::int32_t number) {

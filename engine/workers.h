@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "engine/function_ref.h"
 
 namespace qelvo {
 
@@ -25,8 +26,8 @@ struct JobButton {
 // newer run since (another job's run may be current: its own button still
 // goes back), the driver is told to stop, and nothing is returned.
 std::optional<ClaimedFile> claim_next_file(Engine& engine, Run& run, const JobButton& button,
-                                           const std::function<void(std::int32_t)>& also_locked,
-                                           const std::function<void()>& read_inputs);
+                                           FunctionRef<void(std::int32_t)> also_locked,
+                                           FunctionRef<void()> read_inputs);
 
 // The end of every driver: the progress caption, the progress bar reset to
 // the number of files, then as many workers as the thread count box says,
