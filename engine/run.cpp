@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/brief_lock.h"
+#include "engine/brief_waits.h"
 
 namespace qelvo {
 
@@ -12,16 +12,26 @@ void Run::append_path(std::string_view path) {
         if (emptied()) return;
         paths_.push_back(path);
         passable_.push_back(false);
+        listed_.store(paths_.size(), std::memory_order_release);
     }
     collected_.notify_one();
 }
 
+bool Run::look_ahead_may_go_on() const {
+    return collecting_ended_.load() || collecting_should_end() ||
+           looked_ahead_.load(std::memory_order_relaxed) < listed_.load(std::memory_order_acquire);
+}
+
 std::optional<LookAheadPath> Run::take_for_look_ahead() {
+    // A look-ahead that has caught up with the walk most often needs to wait
+    // only while the walk reads the next directory.
+    constexpr int kTries = 4096;
+    spin_until([this] { return look_ahead_may_go_on(); }, kTries);
     std::unique_lock lock = lock_briefly_held(index_lock_);
-    const auto ended = [this] { return collecting_ended_ || collecting_should_end(); };
+    const auto ended = [this] { return collecting_ended_.load() || collecting_should_end(); };
     collected_.wait(lock, [&] { return ended() || looked_ahead_ < paths_.size(); });
     if (ended()) return std::nullopt;
-    const std::size_t index = looked_ahead_++;
+    const std::size_t index = looked_ahead_.fetch_add(1, std::memory_order_relaxed);
     return LookAheadPath{index, std::string(paths_[index])};
 }
 
@@ -33,7 +43,7 @@ void Run::mark_passable(std::size_t index) {
 void Run::end_collecting() {
     {
         std::lock_guard lock(index_lock_);
-        collecting_ended_ = true;
+        collecting_ended_.store(true);
     }
     collected_.notify_all();
 }

@@ -93,14 +93,19 @@ class Run {
     std::int32_t next_success_number() { return ++successes_; }
 
   private:
+    bool look_ahead_may_go_on() const;
+
     const std::uint64_t id_;
     const RunFlags flags_;
 
     mutable std::mutex index_lock_;
-    PathList paths_;                     // guarded by index_lock_
-    std::vector<bool> passable_;         // guarded by index_lock_, one per path
-    std::size_t looked_ahead_ = 0;       // guarded by index_lock_
-    bool collecting_ended_ = false;      // guarded by index_lock_
+    PathList paths_;              // guarded by index_lock_
+    std::vector<bool> passable_;  // guarded by index_lock_, one per path
+    // Written under index_lock_; read without it too, by a look-ahead that
+    // waits for the next path before it takes the lock.
+    std::atomic<std::size_t> listed_{0};
+    std::atomic<std::size_t> looked_ahead_{0};
+    std::atomic<bool> collecting_ended_{false};
     std::condition_variable collected_;  // a path was added, or collecting ended
     std::atomic<std::int32_t> claims_{0};
     std::atomic<std::int32_t> found_{0};
