@@ -139,15 +139,14 @@ struct Agreements {
 // compared bytes stay in registers.
 #define QELVO_ALWAYS_INLINE(target_name) __attribute__((target(target_name), always_inline)) inline
 
-template <bool Fold>
-QELVO_ALWAYS_INLINE("avx512bw")
-std::uint64_t agree_avx512(const char* probed, __m512i one, __m512i other) {
-    const __m512i bytes = _mm512_loadu_si512(probed);
-    __mmask64 equal = _mm512_cmpeq_epi8_mask(bytes, one);
-    if constexpr (Fold) equal |= _mm512_cmpeq_epi8_mask(bytes, other);
-    return static_cast<std::uint64_t>(equal);
+QELVO_ALWAYS_INLINE("avx512bw") __mmask64 equal_avx512(__m512i bytes, __m512i value) {
+    return _mm512_cmpeq_epi8_mask(bytes, value);
 }
 
+// The widest loop keeps its comparisons in mask registers, where a masked
+// comparison is an and for free and one test tells whether anything agreed.
+// The second search's probes pair up, one form of each of its texts, so that
+// its candidates are those of the two texts and no mix of them.
 template <bool Fold, bool Second, bool Zeros>
 __attribute__((target("avx512bw"))) Agreements next_agreements_avx512(const char*& at,
                                                                       const char* last_start,
@@ -159,27 +158,40 @@ __attribute__((target("avx512bw"))) Agreements next_agreements_avx512(const char
     const __m512i b_one1 = _mm512_set1_epi8(b.one1), b_other1 = _mm512_set1_epi8(b.other1);
     const __m512i zero = _mm512_setzero_si512();
     __m512i smallest = _mm512_set1_epi8(-1);
-    for (const char* block = at; last_start - block >= 63; block += 64) {
-        Agreements found;
-        found.first = agree_avx512<Fold>(block + a.offset0, a_one0, a_other0) &
-                      agree_avx512<Fold>(block + a.offset1, a_one1, a_other1);
+    const char* block = at;
+    for (; last_start - block >= 63; block += 64) {
+        const __m512i probed0 = _mm512_loadu_si512(block + a.offset0);
+        const __m512i probed1 = _mm512_loadu_si512(block + a.offset1);
+        __mmask64 first = 0;
+        if constexpr (Fold) {
+            first = _kand_mask64(
+                _kor_mask64(equal_avx512(probed0, a_one0), equal_avx512(probed0, a_other0)),
+                _kor_mask64(equal_avx512(probed1, a_one1), equal_avx512(probed1, a_other1)));
+        } else {
+            first = _mm512_mask_cmpeq_epi8_mask(equal_avx512(probed0, a_one0), probed1, a_one1);
+        }
+        __mmask64 second = 0;
         if constexpr (Second) {
-            found.second = agree_avx512<true>(block + b.offset0, b_one0, b_other0) &
-                           agree_avx512<true>(block + b.offset1, b_one1, b_other1);
+            const __m512i other0 = _mm512_loadu_si512(block + b.offset0);
+            const __m512i other1 = _mm512_loadu_si512(block + b.offset1);
+            second = _kor_mask64(
+                _mm512_mask_cmpeq_epi8_mask(equal_avx512(other0, b_one0), other1, b_one1),
+                _mm512_mask_cmpeq_epi8_mask(equal_avx512(other0, b_other0), other1, b_other1));
         }
         const __m512i bytes = _mm512_loadu_si512(block);
-        if (found.any() != 0) {
-            if constexpr (Zeros) {
-                found.zero = _mm512_cmpeq_epi8_mask(bytes, zero);
-                found.zero_passed = _mm512_cmpeq_epi8_mask(smallest, zero) != 0;
-            }
+        if (!_kortestz_mask64_u8(first, second)) {
             at = block;
+            Agreements found{.first = first, .second = second};
+            if constexpr (Zeros) {
+                found.zero = equal_avx512(bytes, zero);
+                found.zero_passed = equal_avx512(smallest, zero) != 0;
+            }
             return found;
         }
         if constexpr (Zeros) smallest = _mm512_min_epu8(smallest, bytes);
-        at = block + 64;
     }
-    return {.zero_passed = Zeros && _mm512_cmpeq_epi8_mask(smallest, zero) != 0};
+    at = block;
+    return {.zero_passed = Zeros && equal_avx512(smallest, zero) != 0};
 }
 
 // The narrower loops keep the comparisons as vectors and test them all at
@@ -212,7 +224,8 @@ __attribute__((target("avx2"))) Agreements next_agreements_avx2(const char*& at,
     const __m256i b_one1 = _mm256_set1_epi8(b.one1), b_other1 = _mm256_set1_epi8(b.other1);
     const __m256i zero = _mm256_setzero_si256();
     __m256i smallest = _mm256_set1_epi8(-1);
-    for (const char* block = at; last_start - block >= 31; block += 32) {
+    const char* block = at;
+    for (; last_start - block >= 31; block += 32) {
         const __m256i first =
             _mm256_and_si256(equal_avx2<Fold>(block + a.offset0, a_one0, a_other0),
                              equal_avx2<Fold>(block + a.offset1, a_one1, a_other1));
@@ -230,8 +243,8 @@ __attribute__((target("avx2"))) Agreements next_agreements_avx2(const char*& at,
                     zero_bits_avx2(smallest) != 0};
         }
         if constexpr (Zeros) smallest = _mm256_min_epu8(smallest, bytes);
-        at = block + 32;
     }
+    at = block;
     return {.zero_passed = Zeros && zero_bits_avx2(smallest) != 0};
 }
 
@@ -260,7 +273,8 @@ Agreements next_agreements_sse2(const char*& at, const char* last_start, const P
     const __m128i b_one1 = _mm_set1_epi8(b.one1), b_other1 = _mm_set1_epi8(b.other1);
     const __m128i zero = _mm_setzero_si128();
     __m128i smallest = _mm_set1_epi8(-1);
-    for (const char* block = at; last_start - block >= 15; block += 16) {
+    const char* block = at;
+    for (; last_start - block >= 15; block += 16) {
         const __m128i first = _mm_and_si128(equal_sse2<Fold>(block + a.offset0, a_one0, a_other0),
                                             equal_sse2<Fold>(block + a.offset1, a_one1, a_other1));
         __m128i second = zero;
@@ -276,8 +290,8 @@ Agreements next_agreements_sse2(const char*& at, const char* last_start, const P
                     zero_bits_sse2(smallest) != 0};
         }
         if constexpr (Zeros) smallest = _mm_min_epu8(smallest, bytes);
-        at = block + 16;
     }
+    at = block;
     return {.zero_passed = Zeros && zero_bits_sse2(smallest) != 0};
 }
 
