@@ -8,6 +8,7 @@
 #pragma once
 
 #include <mutex>
+#include <thread>
 
 namespace qelvo {
 
@@ -18,9 +19,16 @@ inline void pause_briefly() {
 #endif
 }
 
+// On a single core the thread waited for cannot run while this one tries.
+inline bool trying_again_can_help() {
+    static const bool several_cores = std::thread::hardware_concurrency() > 1;
+    return several_cores;
+}
+
 // Whether ready() came true within the given number of tries.
 template <typename Ready>
 bool spin_until(Ready ready, int tries) {
+    if (!trying_again_can_help()) return ready();
     for (int i = 0; i < tries; ++i) {
         if (ready()) return true;
         pause_briefly();
