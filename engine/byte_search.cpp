@@ -238,9 +238,12 @@ __attribute__((target("avx2"))) Agreements next_agreements_avx2(const char*& at,
         const __m256i any = _mm256_or_si256(first, second);
         if (!_mm256_testz_si256(any, any)) {
             at = block;
-            if constexpr (!Zeros) return {bits_avx2(first), bits_avx2(second)};
-            return {bits_avx2(first), bits_avx2(second), zero_bits_avx2(bytes),
-                    zero_bits_avx2(smallest) != 0};
+            Agreements found{.first = bits_avx2(first), .second = bits_avx2(second)};
+            if constexpr (Zeros) {
+                found.zero = zero_bits_avx2(bytes);
+                found.zero_passed = zero_bits_avx2(smallest) != 0;
+            }
+            return found;
         }
         if constexpr (Zeros) smallest = _mm256_min_epu8(smallest, bytes);
     }
@@ -285,9 +288,12 @@ Agreements next_agreements_sse2(const char*& at, const char* last_start, const P
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
         if (bits_sse2(_mm_or_si128(first, second)) != 0) {
             at = block;
-            if constexpr (!Zeros) return {bits_sse2(first), bits_sse2(second)};
-            return {bits_sse2(first), bits_sse2(second), zero_bits_sse2(bytes),
-                    zero_bits_sse2(smallest) != 0};
+            Agreements found{.first = bits_sse2(first), .second = bits_sse2(second)};
+            if constexpr (Zeros) {
+                found.zero = zero_bits_sse2(bytes);
+                found.zero_passed = zero_bits_sse2(smallest) != 0;
+            }
+            return found;
         }
         if constexpr (Zeros) smallest = _mm_min_epu8(smallest, bytes);
     }

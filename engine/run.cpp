@@ -17,8 +17,12 @@ void Run::append_path(std::string_view path) {
     collected_.notify_one();
 }
 
+bool Run::looking_ahead_ended() const {
+    return collecting_ended_.load() || collecting_should_end();
+}
+
 bool Run::look_ahead_may_go_on() const {
-    return collecting_ended_.load() || collecting_should_end() ||
+    return looking_ahead_ended() ||
            looked_ahead_.load(std::memory_order_relaxed) < listed_.load(std::memory_order_acquire);
 }
 
@@ -28,9 +32,9 @@ std::optional<LookAheadPath> Run::take_for_look_ahead() {
     constexpr int kTries = 4096;
     spin_until([this] { return look_ahead_may_go_on(); }, kTries);
     std::unique_lock lock = lock_briefly_held(index_lock_);
-    const auto ended = [this] { return collecting_ended_.load() || collecting_should_end(); };
-    collected_.wait(lock, [&] { return ended() || looked_ahead_ < paths_.size(); });
-    if (ended()) return std::nullopt;
+    collected_.wait(lock,
+                    [this] { return looking_ahead_ended() || looked_ahead_ < paths_.size(); });
+    if (looking_ahead_ended()) return std::nullopt;
     const std::size_t index = looked_ahead_.fetch_add(1, std::memory_order_relaxed);
     return LookAheadPath{index, std::string(paths_[index])};
 }

@@ -93,6 +93,7 @@ class Run {
     std::int32_t next_success_number() { return ++successes_; }
 
   private:
+    bool looking_ahead_ended() const;
     bool look_ahead_may_go_on() const;
 
     const std::uint64_t id_;
