@@ -1,29 +1,13 @@
 #include "engine/converted_search.h"
 
+#include "engine/gbk_forms.h"
 #include "engine/gbk_search.h"
 #include "engine/rewrite_output.h"
-#include "platform/codepage.h"
 
 namespace qelvo {
 namespace {
 
 using Part = Utf8RunReader::Part;
-
-// How much of GBK text converts back to UTF-8 by itself as it would within
-// all of its run: up to the last character start that a walk from its first
-// byte meets. A character is one byte, or two when its first byte is a lead
-// byte, whatever the second byte is (a pair that is no character still
-// converts as one), so only a lead byte at the very end is held back.
-std::size_t whole_characters(std::string_view gbk) {
-    std::size_t at = 0;
-    while (at < gbk.size()) {
-        const std::size_t length =
-            codepage::is_lead_byte(static_cast<unsigned char>(gbk[at])) ? 2 : 1;
-        if (at + length > gbk.size()) break;
-        at += length;
-    }
-    return at;
-}
 
 }  // namespace
 
@@ -117,13 +101,14 @@ bool ConvertedSearch::replace_in_run(const ByteSearch& exact, std::string_view r
     return write_replaced(run_ends, output);
 }
 
+// Converts back the replaced text but a character that the run's next part
+// may still complete.
 bool ConvertedSearch::write_replaced(bool run_ends, RewriteOutput& output) {
-    const std::size_t ready = run_ends ? replaced_.size() : whole_characters(replaced_);
-    if (ready == 0) return true;
-    const bool written =
-        output.append(codepage::gbk_to_utf8(std::string_view(replaced_).substr(0, ready)));
-    replaced_.erase(0, ready);
-    return written;
+    converted_.clear();
+    const std::size_t taken = append_gbk_as_utf8(converted_, replaced_, !run_ends);
+    if (taken == 0) return true;
+    replaced_.erase(0, taken);
+    return output.append(converted_);
 }
 
 }  // namespace qelvo

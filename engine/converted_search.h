@@ -49,8 +49,9 @@ class ConvertedSearch {
     // The GBK text of the run in hand from a character start on, not yet
     // searched or not yet past the longest match that may still begin in it.
     std::string run_;
-    // Replaced GBK text not yet converted back.
+    // Replaced GBK text not yet converted back, and the UTF-8 it gave.
     std::string replaced_;
+    std::string converted_;
     std::string output_buffer_;
 };
 

@@ -1,43 +1,106 @@
 #include "engine/gbk_forms.h"
 
-#include <bitset>
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "platform/codepage.h"
 
 namespace qelvo {
 namespace {
 
-using GbkForms = std::bitset<0x10000>;
+// The exact GBK form of every unit of UTF-16's first plane, and the other
+// way: the unit whose exact form each packed character is, or 0.
+struct ExactForms {
+    std::array<std::uint16_t, 0x10000> of_unit{};
+    std::array<char16_t, 0x10000> unit_of{};
+};
 
 bool is_surrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
-GbkForms find_gbk_forms_one_by_one() {
-    GbkForms forms;
-    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
-        if (is_surrogate(unit)) continue;
-        const std::u16string one(1, static_cast<char16_t>(unit));
-        forms[unit] = codepage::gbk_to_utf16(codepage::utf16_to_gbk(one)) == one;
-    }
-    return forms;
+bool is_lead(char byte) { return codepage::is_lead_byte(static_cast<unsigned char>(byte)); }
+
+// One GBK character of one or two bytes, packed as exact_gbk_form gives it.
+std::uint16_t packed(std::string_view character) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(character[at]); };
+    return static_cast<std::uint16_t>(character.size() == 2 ? byte(0) << 8 | byte(1) : byte(0));
 }
 
-// Every unit converted in one go and back: each comes out of GBK as whole
-// characters, so the units come back one for one, in step, unless some unit
-// turned into more or fewer, which the count shows; then they are taken one
-// by one.
-GbkForms find_gbk_forms() {
+// The GBK character at the start of text: a lead byte with the byte after
+// it, whatever that is, or a byte of its own.
+std::string_view character_at(std::string_view text) {
+    return text.substr(0, is_lead(text[0]) && text.size() > 1 ? 2 : 1);
+}
+
+// The unit's GBK form when it is one character that comes back as the unit.
+std::uint16_t exact_form_of(char16_t unit) {
+    const std::u16string one(1, unit);
+    const std::string gbk = codepage::utf16_to_gbk(one);
+    const bool one_character = !gbk.empty() && character_at(gbk).size() == gbk.size();
+    if (!one_character || codepage::gbk_to_utf16(gbk) != one) return 0;
+    return packed(gbk);
+}
+
+void find_forms_one_by_one(ExactForms& forms) {
+    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
+        if (!is_surrogate(unit)) forms.of_unit[unit] = exact_form_of(static_cast<char16_t>(unit));
+    }
+}
+
+// Every unit converted in one go and back: each comes out of GBK as one
+// whole character, so the characters and the units come back one for one,
+// in step, unless some unit turned into more or fewer, which the counts
+// show; then they are taken one by one.
+void find_forms(ExactForms& forms) {
     std::u16string units;
     units.reserve(0x10000);
     for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
         if (!is_surrogate(unit)) units.push_back(static_cast<char16_t>(unit));
     }
-    const std::u16string back = codepage::gbk_to_utf16(codepage::utf16_to_gbk(units));
-    if (back.size() != units.size()) return find_gbk_forms_one_by_one();
-    GbkForms forms;
-    for (std::size_t i = 0; i < units.size(); ++i) forms[units[i]] = back[i] == units[i];
+    const std::string gbk = codepage::utf16_to_gbk(units);
+    const std::u16string back = codepage::gbk_to_utf16(gbk);
+    std::size_t at = 0;
+    std::size_t taken = 0;
+    if (back.size() == units.size()) {
+        for (; taken < units.size() && at < gbk.size(); ++taken) {
+            const std::string_view character = character_at(std::string_view(gbk).substr(at));
+            if (back[taken] == units[taken]) forms.of_unit[units[taken]] = packed(character);
+            at += character.size();
+        }
+    }
+    if (taken == units.size() && at == gbk.size()) return;
+    forms.of_unit.fill(0);
+    find_forms_one_by_one(forms);
+}
+
+std::unique_ptr<const ExactForms> make_exact_forms() {
+    auto forms = std::make_unique<ExactForms>();
+    find_forms(*forms);
+    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
+        // An exact form comes back as its unit, so no two units share one.
+        if (forms->of_unit[unit] != 0) forms->unit_of[forms->of_unit[unit]] = unit;
+    }
     return forms;
+}
+
+const ExactForms& exact_forms() {
+    static const std::unique_ptr<const ExactForms> forms = make_exact_forms();
+    return *forms;
+}
+
+void append_utf8(std::string& utf8, char16_t unit) {
+    const auto byte = [&](unsigned value) { utf8.push_back(static_cast<char>(value)); };
+    if (unit < 0x80) {
+        byte(unit);
+    } else if (unit < 0x800) {
+        byte(0xC0 | unit >> 6);
+        byte(0x80 | (unit & 0x3F));
+    } else {
+        byte(0xE0 | unit >> 12);
+        byte(0x80 | (unit >> 6 & 0x3F));
+        byte(0x80 | (unit & 0x3F));
+    }
 }
 
 std::vector<std::string> find_single_high_byte_characters() {
@@ -55,10 +118,31 @@ std::vector<std::string> find_single_high_byte_characters() {
 
 }  // namespace
 
-bool has_exact_gbk_form(char32_t code_point) {
-    static const std::unique_ptr<const GbkForms> forms =
-        std::make_unique<GbkForms>(find_gbk_forms());
-    return code_point < 0x10000 && (*forms)[code_point];
+std::uint16_t exact_gbk_form(char32_t code_point) {
+    return code_point < 0x10000 ? exact_forms().of_unit[code_point] : 0;
+}
+
+std::size_t append_gbk_as_utf8(std::string& utf8, std::string_view gbk, bool text_goes_on) {
+    const ExactForms& forms = exact_forms();
+    std::size_t at = 0;
+    while (at < gbk.size()) {
+        if (static_cast<unsigned char>(gbk[at]) < 0x80) {
+            utf8.push_back(gbk[at++]);
+            continue;
+        }
+        if (text_goes_on && at + 1 == gbk.size() && is_lead(gbk[at])) break;
+        const std::string_view character = character_at(gbk.substr(at));
+        // The exact forms convert to their units; any other character, a
+        // pair that is none among them, converts as the code page has it.
+        const char16_t unit = forms.unit_of[packed(character)];
+        if (unit != 0) {
+            append_utf8(utf8, unit);
+        } else {
+            utf8 += codepage::gbk_to_utf8(character);
+        }
+        at += character.size();
+    }
+    return at;
 }
 
 const std::vector<std::string>& single_high_byte_characters() {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "engine/gbk_forms.h"
 #include "engine/utf8_runs.h"
-#include "platform/codepage.h"
 
 namespace qelvo {
 
@@ -59,25 +59,39 @@ bool Utf8RunReader::refill() {
     return true;
 }
 
-// The run at at_, as far as the bytes in hand tell it.
+namespace {
+
+std::size_t ascii_run_end(std::string_view text, std::size_t from, std::size_t limit) {
+    while (from < limit && static_cast<unsigned char>(text[from]) < 0x80) ++from;
+    return from;
+}
+
+}  // namespace
+
+// The run at at_, as far as the bytes in hand tell it, with the GBK form of
+// a run of characters built as its bytes are stepped through.
 Utf8RunReader::Part Utf8RunReader::run(bool text_ends_here) {
     const std::string_view text(bytes_.get() + at_, text_end_ - at_);
     const bool opaque = utf8_step(text).opaque;
+    // A step is taken only where all of the bytes it may look at are in hand.
+    const std::size_t limit = text_ends_here ? text.size() : text.size() - kLongestUtf8Step + 1;
+    gbk_.clear();
     std::size_t length = 0;
-    while (length < text.size() && (text_ends_here || text.size() - length >= kLongestUtf8Step)) {
-        // ASCII, most of most files, is a character of one byte with a GBK
-        // form of its own.
-        if (!opaque && static_cast<unsigned char>(text[length]) < 0x80) {
-            ++length;
-            continue;
+    while (length < limit) {
+        if (!opaque) {
+            // ASCII, most of most files, is its own GBK form.
+            const std::size_t ascii_end = ascii_run_end(text, length, limit);
+            gbk_.append(text.substr(length, ascii_end - length));
+            length = ascii_end;
+            if (length == limit) break;
         }
         const Utf8Step step = utf8_step(text.substr(length));
         if (step.opaque != opaque) break;
+        if (!opaque) append_gbk_form(gbk_, step.gbk_form);
         length += step.length;
     }
     at_ += length;
     if (opaque) return Part{Part::Kind::opaque, text.substr(0, length)};
-    gbk_ = codepage::utf8_to_gbk(text.substr(0, length));
     return Part{Part::Kind::gbk, gbk_};
 }
 

@@ -46,8 +46,9 @@ std::optional<Decoded> decode_one(std::string_view bytes) {
 
 Utf8Step utf8_step(std::string_view bytes) {
     const std::optional<Decoded> decoded = decode_one(bytes);
-    if (!decoded) return {1, true};
-    return {decoded->length, !has_exact_gbk_form(decoded->code_point)};
+    if (!decoded) return {1, true, 0};
+    const std::uint16_t form = exact_gbk_form(decoded->code_point);
+    return {decoded->length, form == 0, form};
 }
 
 }  // namespace qelvo

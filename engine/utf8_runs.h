@@ -5,15 +5,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace qelvo {
 
 // One step through UTF-8 bytes: a well-formed character, or one byte that
-// does not begin one.
+// does not begin one; with the character's exact GBK form as exact_gbk_form
+// gives it, 0 for an opaque step.
 struct Utf8Step {
     std::size_t length;
     bool opaque;
+    std::uint16_t gbk_form;
 };
 
 // A step never looks at more bytes than this, so with this many bytes in
