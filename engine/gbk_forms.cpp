@@ -1,5 +1,6 @@
 #include "engine/gbk_forms.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -10,11 +11,18 @@
 namespace qelvo {
 namespace {
 
+// The UTF-8 bytes of a character of UTF-16's first plane: three at most.
+struct Utf8Form {
+    std::uint8_t length = 0;
+    std::array<char, 3> bytes{};
+};
+
 // The exact GBK form of every unit of UTF-16's first plane, and the other
-// way: the unit whose exact form each packed character is, or 0.
+// way: the UTF-8 form of the unit whose exact form each packed character is,
+// empty for the packed characters that are no exact form.
 struct ExactForms {
     std::array<std::uint16_t, 0x10000> of_unit{};
-    std::array<char16_t, 0x10000> unit_of{};
+    std::array<Utf8Form, 0x10000> utf8_of{};
 };
 
 bool is_surrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
@@ -74,33 +82,40 @@ void find_forms(ExactForms& forms) {
     find_forms_one_by_one(forms);
 }
 
+// The UTF-8 forms of the units that have an exact form, from one conversion
+// of all of them: each unit becomes one character, a first byte and the
+// continuation bytes after it.
+void find_utf8_forms(ExactForms& forms) {
+    std::u16string units;
+    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
+        if (forms.of_unit[unit] != 0) units.push_back(static_cast<char16_t>(unit));
+    }
+    const std::string utf8 = codepage::utf16_to_utf8(units);
+    const auto is_continuation = [&](std::size_t at) {
+        return (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80;
+    };
+    std::size_t at = 0;
+    for (const char16_t unit : units) {
+        if (at == utf8.size()) break;
+        std::size_t end = at + 1;
+        while (end < utf8.size() && is_continuation(end)) ++end;
+        Utf8Form& form = forms.utf8_of[forms.of_unit[unit]];
+        form.length = static_cast<std::uint8_t>(std::min(end - at, form.bytes.size()));
+        std::copy_n(utf8.data() + at, form.length, form.bytes.begin());
+        at = end;
+    }
+}
+
 std::unique_ptr<const ExactForms> make_exact_forms() {
     auto forms = std::make_unique<ExactForms>();
     find_forms(*forms);
-    for (std::uint32_t unit = 1; unit < 0x10000; ++unit) {
-        // An exact form comes back as its unit, so no two units share one.
-        if (forms->of_unit[unit] != 0) forms->unit_of[forms->of_unit[unit]] = unit;
-    }
+    find_utf8_forms(*forms);
     return forms;
 }
 
 const ExactForms& exact_forms() {
     static const std::unique_ptr<const ExactForms> forms = make_exact_forms();
     return *forms;
-}
-
-void append_utf8(std::string& utf8, char16_t unit) {
-    const auto byte = [&](unsigned value) { utf8.push_back(static_cast<char>(value)); };
-    if (unit < 0x80) {
-        byte(unit);
-    } else if (unit < 0x800) {
-        byte(0xC0 | unit >> 6);
-        byte(0x80 | (unit & 0x3F));
-    } else {
-        byte(0xE0 | unit >> 12);
-        byte(0x80 | (unit >> 6 & 0x3F));
-        byte(0x80 | (unit & 0x3F));
-    }
 }
 
 std::vector<std::string> find_single_high_byte_characters() {
@@ -134,9 +149,9 @@ std::size_t append_gbk_as_utf8(std::string& utf8, std::string_view gbk, bool tex
         const std::string_view character = character_at(gbk.substr(at));
         // The exact forms convert to their units; any other character, a
         // pair that is none among them, converts as the code page has it.
-        const char16_t unit = forms.unit_of[packed(character)];
-        if (unit != 0) {
-            append_utf8(utf8, unit);
+        const Utf8Form& form = forms.utf8_of[packed(character)];
+        if (form.length != 0) {
+            utf8.append(form.bytes.data(), form.length);
         } else {
             utf8 += codepage::gbk_to_utf8(character);
         }
